@@ -1,0 +1,32 @@
+# The Windows programs under test: the x86_64 build runs under Wine (unit and
+# end-to-end); the i686 build is checked without being run (this kernel cannot run
+# 32-bit programs).
+
+find_program(KRVFLASH_WINE NAMES wine64 wine REQUIRED)
+find_program(KRVFLASH_WINEBOOT NAMES wineboot REQUIRED)
+set(KRVFLASH_WINE_ENVIRONMENT
+  WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix
+  WINEDEBUG=-all
+  WINEDLLOVERRIDES=mscoree,mshtml=)
+
+set(win64 ${KRVFLASH_WINDOWS_x86_64_DIR})
+set(win32 ${KRVFLASH_WINDOWS_i686_DIR})
+
+# One prefix for all Wine tests, made before the first of them.
+add_test(NAME windows.prefix COMMAND ${CMAKE_COMMAND} -E env ${KRVFLASH_WINE_ENVIRONMENT} ${KRVFLASH_WINEBOOT} -i)
+set_tests_properties(windows.prefix PROPERTIES FIXTURES_SETUP wine LABELS windows)
+
+add_test(NAME windows.unit COMMAND ${KRVFLASH_WINE} ${win64}/krvflash_tests.exe)
+add_test(NAME e2e.windows.startup
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/startup.sh ${KRVFLASH_WINE} ${win64}/KRVFLASH.EXE)
+set_tests_properties(windows.unit e2e.windows.startup PROPERTIES
+  ENVIRONMENT "${KRVFLASH_WINE_ENVIRONMENT}"
+  FIXTURES_REQUIRED wine)
+set_tests_properties(windows.unit PROPERTIES LABELS "windows;unit")
+set_tests_properties(e2e.windows.startup PROPERTIES LABELS "windows;e2e")
+
+foreach(build IN ITEMS win64 win32)
+  add_test(NAME e2e.${build}.marker COMMAND $<TARGET_FILE:package_tool> check-marker ${${build}}/KRVFLASH.EXE)
+  add_test(NAME e2e.${build}.resources COMMAND $<TARGET_FILE:package_tool> check-resources ${${build}}/KRVFLASH.EXE ${CMAKE_SOURCE_DIR}/resources/krvflash.ico)
+  set_tests_properties(e2e.${build}.marker e2e.${build}.resources PROPERTIES LABELS "windows;e2e")
+endforeach()
