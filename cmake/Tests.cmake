@@ -15,13 +15,20 @@ endif()
 
 add_executable(krvflash_tests
   tests/unit/ApplicationTest.cpp
+  tests/unit/CddriveTest.cpp
+  tests/unit/CddrivesTest.cpp
   tests/unit/ConsoleFrontEndTest.cpp
+  tests/unit/DriveTestSupport.cpp
   tests/unit/FileSystemTest.cpp
   tests/unit/ImageCheckTest.cpp
   tests/unit/ModeDecisionTest.cpp
   tests/unit/PackageTest.cpp
   tests/unit/TestSupport.cpp
+  tests/unit/VirtualMachineTest.cpp
   ${KRVFLASH_FRONT_END_CHOICE})
+if(NOT WIN32)
+  target_sources(krvflash_tests PRIVATE tests/unit/LinuxOsTest.cpp)
+endif()
 target_link_libraries(krvflash_tests PRIVATE krvflash_system krvflash_ui ${KRVFLASH_GTEST_MAIN})
 if(WIN32)
   set_target_properties(krvflash_tests PROPERTIES SUFFIX .exe)
