@@ -31,6 +31,9 @@ TFlashForm::TFlashForm(PackageView package)
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
+    ComboBox->OnChange = [this](TObject* sender) { ComboBoxChange(sender); };
+    FlashButton->OnClick = [this](TObject* sender) { FlashButtonClick(sender); };
+    FileListBox1->OnClick = [this](TObject* sender) { FileListBox1Click(sender); };
 }
 
 void TFlashForm::FormCreate(TObject*)
@@ -48,12 +51,26 @@ void TFlashForm::FormCreate(TObject*)
 
     // Only the first four bytes of the area choose the mode, compared with letter case.
     BuilderMode = m_package.AreaBeginsWithTemplateSign() ? 1 : 0;
+    if (BuilderMode)
+        StartBuilderMode();
+    else
+        StartFlasherMode();
+}
+
+void TFlashForm::ComboBoxChange(TObject*)
+{
+    if (BuilderMode)
+        ChooseModel();
+    else
+        ChooseDrive();
 }
 
 void TFlashForm::FormDestroy(TObject*)
 {
     for (auto* list : { &ModelList, &InquiryList, &FWRangeList, &BINMaskList, &VendorList, &NoteList })
         list->reset();
+    SelectedDrive = nullptr;
+    Drives.reset();
     TransferBuffer.Release();
     ChunkBuffer.Release();
     SavedProfile.Release();

@@ -4,6 +4,8 @@
 // flasher and the builder, and the choice between the two modes.
 
 #include "app/OwnedBuffer.h"
+#include "drive/Cddrives.h"
+#include "flash/CommandSet.h"
 #include "package/Package.h"
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Controls.h"
@@ -37,7 +39,20 @@ public:
     // Published methods.
     void FormCreate(vcl::TObject* sender);
     void FormDestroy(vcl::TObject* sender);
+    bool WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count);
+    bool WriteBuffer(std::uint32_t offset, const std::uint8_t* data, std::uint32_t length, std::uint8_t code);
+    bool ReadBuffer(std::uint32_t offset, std::uint8_t* destination, std::uint32_t length);
+    bool SetupFlashProfile(std::uint8_t* work);
+    bool ReadVerifyProfile(const std::uint8_t* saved);
+    bool EntryCritical();
+    bool CheckDisc();
+    bool RetriveINI();
+    bool NewBuildFlashProgram();
+    void FileListBox1Click(vcl::TObject* sender);
+    void FlashButtonClick(vcl::TObject* sender);
+    void ComboBoxChange(vcl::TObject* sender);
     bool CheckNewFormatBIN();
+    bool CheckCondition();
 
     // State kept in the window.
     std::uint8_t BuilderMode = 0;
@@ -64,6 +79,8 @@ public:
     // row, however many rows there are.
     std::vector<std::int32_t> DriveRows;
     std::string WorkPath;
+    CDDrive* SelectedDrive = nullptr;
+    std::unique_ptr<CDDrives> Drives;
     OwnedBuffer TransferBuffer;
     OwnedBuffer ChunkBuffer;
     OwnedBuffer SavedProfile;
@@ -77,6 +94,30 @@ public:
 private:
     template<class Control>
     Control* Bind(const char* name);
+
+    // Flasher mode.
+    void StartFlasherMode();
+    void ChooseDrive();
+    bool NoteBeginsWithFlashAll() const;
+    std::string WarningText() const;
+    std::string StartErrorText() const;
+    bool OpenRange() const;
+    std::string TargetRevision() const;
+    bool SendCommand(DriveCommand command, const CommandArguments& arguments, std::uint32_t length,
+        const char* prefix);
+    void RunFlashSequence();
+    bool PackageCanBeFlashed();
+    void PrepareDrive();
+    bool UploadImage();
+    bool VerifyImage();
+    bool ProgramFlash();
+    void RefreshRow(int row);
+    void SetStatus(const std::string& text);
+    void AppendStatus(const std::string& text);
+
+    // Builder mode.
+    void StartBuilderMode();
+    void ChooseModel();
 
     PackageView m_package;
 };

@@ -34,4 +34,10 @@ bool FileExists(const std::string& path);
 // The current directory as a full path.
 std::string GetCurrentDir();
 
+// The full path of the running program's own file.
+std::string ExecutablePath();
+
+// The program's command-line argument of that index, 0 being the program as started.
+std::string ParamStr(int index);
+
 } // namespace vcl

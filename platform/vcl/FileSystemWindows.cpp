@@ -1,5 +1,6 @@
 #include "platform/vcl/FileSystem.h"
 
+#include <cstdlib>
 #include <windows.h>
 
 namespace vcl {
@@ -20,6 +21,30 @@ std::vector<std::string> ListFiles(const std::string& directory)
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
+}
+
+} // namespace vcl
+
+namespace vcl {
+
+std::string ExecutablePath()
+{
+    std::vector<char> path(MAX_PATH);
+    while (true) {
+        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size())
+            return std::string(path.data(), length);
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string ParamStr(int index)
+{
+    if (index < 0 || index >= __argc || !__argv)
+        return {};
+    return __argv[index];
 }
 
 } // namespace vcl

@@ -1,11 +1,18 @@
 #include "platform/vcl/Forms.h"
 
+#include "platform/vcl/FileSystem.h"
+
 #include <exception>
 
 namespace vcl {
 
 static TApplication s_application;
 TApplication* Application = &s_application;
+
+std::string TApplication::ExeName() const
+{
+    return ExecutablePath();
+}
 
 void TApplication::Initialize()
 {

@@ -21,6 +21,8 @@ public:
     FrontEnd& Front();
 
     std::string Title;
+    // The full path of the program's own file.
+    std::string ExeName() const;
 
     // Creates the main form: the reference is filled before its OnCreate runs.
     template<class FormClass, class... Arguments>

@@ -25,6 +25,20 @@ private:
     std::filesystem::path m_path;
 };
 
+// Makes a folder the current directory for as long as it lives.
+class InDirectory {
+public:
+    explicit InDirectory(const std::filesystem::path& path)
+        : m_previous(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(path);
+    }
+    ~InDirectory() { std::filesystem::current_path(m_previous); }
+
+private:
+    std::filesystem::path m_previous;
+};
+
 class MachineSession {
 public:
     // The text is a machine file; "CommandLog=log" in it puts the log in the scratch folder.
