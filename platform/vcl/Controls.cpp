@@ -2,6 +2,8 @@
 
 #include "platform/vcl/FileSystem.h"
 
+#include <algorithm>
+
 namespace vcl {
 
 static TScreen s_screen;
@@ -130,21 +132,24 @@ void TFileListBox::Click()
         OnClick(this);
 }
 
+// The position always lies within the range, as on the platform's bar.
 void TProgressBar::SetMin(int value)
 {
     m_min = value;
+    m_position = std::clamp(m_position, m_min, std::max(m_min, m_max));
     Changed(Property::Progress);
 }
 
 void TProgressBar::SetMax(int value)
 {
     m_max = value;
+    m_position = std::clamp(m_position, m_min, std::max(m_min, m_max));
     Changed(Property::Progress);
 }
 
 void TProgressBar::SetPosition(int value)
 {
-    m_position = value;
+    m_position = std::clamp(value, m_min, std::max(m_min, m_max));
     Changed(Property::Progress);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/SysUtils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <istream>
 #include <ostream>
@@ -69,13 +70,14 @@ void ConsoleFrontEnd::ControlChanged(TControl& control, Property property)
             PrintStatus();
         return;
     case ControlKind::ComboBox:
-        if (property == Property::Items || property == Property::ItemIndex
-            || property == Property::Text)
-            PrintRows();
+        if (property == Property::Items || property == Property::ItemIndex || property == Property::Text)
+            RowsChanged();
         return;
     case ControlKind::FileListBox:
-        if ((property == Property::Files || property == Property::Visible) && control.Visible())
+        if (property == Property::Visible && control.Visible())
             PrintFiles();
+        if (property == Property::Files && control.Visible())
+            FilesChanged();
         return;
     case ControlKind::ProgressBar:
         if (property == Property::Progress)
@@ -133,11 +135,27 @@ void ConsoleFrontEnd::PrintStatus()
         PrintLine("status: " + group->Caption());
 }
 
+void ConsoleFrontEnd::RowsChanged()
+{
+    auto* combo = Find<TComboBox>();
+    if (combo && (combo->Items.Items() != m_rowsShown || combo->ItemIndex() != m_rowShown))
+        PrintRows();
+}
+
+void ConsoleFrontEnd::FilesChanged()
+{
+    auto* list = Find<TFileListBox>();
+    if (list && (list->Items() != m_filesShown || list->ItemIndex() != m_fileShown))
+        PrintFiles();
+}
+
 void ConsoleFrontEnd::PrintRows()
 {
     auto* combo = Find<TComboBox>();
     if (!combo)
         return;
+    m_rowsShown = combo->Items.Items();
+    m_rowShown = combo->ItemIndex();
     PrintLine("rows:");
     for (int row = 0; row < combo->Items.Count(); ++row)
         PrintLine(Format("  %d%c %s", row, row == combo->ItemIndex() ? '*' : ' ', combo->Items[row].c_str()));
@@ -148,6 +166,8 @@ void ConsoleFrontEnd::PrintFiles()
     auto* list = Find<TFileListBox>();
     if (!list)
         return;
+    m_filesShown = list->Items();
+    m_fileShown = list->ItemIndex();
     PrintLine("files:");
     const auto& items = list->Items();
     for (int row = 0; row < static_cast<int>(items.size()); ++row) {
@@ -156,19 +176,23 @@ void ConsoleFrontEnd::PrintFiles()
     }
 }
 
+static int ProgressBucket(int min, int max, int position)
+{
+    long long span = static_cast<long long>(max) - min;
+    return span > 0 ? static_cast<int>((static_cast<long long>(position) - min) * 100 / span) : 0;
+}
+
 void ConsoleFrontEnd::PrintProgress(const TProgressBar& bar)
 {
+    m_progressPrinted = ProgressShown { bar.Min(), bar.Max(), bar.Position(), ProgressBucket(bar.Min(), bar.Max(), bar.Position()) };
     if (m_terminal == Terminal::Yes) {
         const int width = 40;
         long long span = static_cast<long long>(bar.Max()) - bar.Min();
         long long done = span > 0 ? (static_cast<long long>(bar.Position()) - bar.Min()) * width / span : 0;
-        if (done < 0)
-            done = 0;
-        if (done > width)
-            done = width;
+        done = std::clamp<long long>(done, 0, width);
         m_output << "\rprogress: [" << std::string(static_cast<std::size_t>(done), '#')
                  << std::string(static_cast<std::size_t>(width - done), ' ') << "] "
-                 << bar.Position() << '/' << bar.Max() << std::flush;
+                 << bar.Position() << '/' << bar.Max() << "   " << std::flush;
         m_barOpen = true;
         return;
     }
@@ -180,23 +204,18 @@ void ConsoleFrontEnd::PrintProgress(const TProgressBar& bar)
 // passed over is printed before anything else, so the last one of a run always shows.
 void ConsoleFrontEnd::ProgressChanged(const TProgressBar& bar)
 {
-    long long span = static_cast<long long>(bar.Max()) - bar.Min();
-    int bucket = span > 0 ? static_cast<int>((static_cast<long long>(bar.Position()) - bar.Min()) * 100 / span) : 0;
-    bool rangeChanged = bar.Min() != m_progressShown.Min || bar.Max() != m_progressShown.Max;
-    bool atEnd = bar.Position() == bar.Min() || bar.Position() == bar.Max();
-    m_progressShown = { bar.Min(), bar.Max(), bar.Position(), m_progressShown.Bucket };
-    if (rangeChanged || atEnd || bucket != m_progressShown.Bucket) {
-        m_progressShown.Bucket = bucket;
-        m_progressPending = nullptr;
-        if (m_barOpen && m_terminal == Terminal::Yes) {
-            PrintProgress(bar);
-            return;
-        }
-        FinishProgress();
-        PrintProgress(bar);
+    ProgressShown now { bar.Min(), bar.Max(), bar.Position(), ProgressBucket(bar.Min(), bar.Max(), bar.Position()) };
+    const auto& last = m_progressPrinted;
+    m_progressPending = nullptr;
+    if (last && last->Min == now.Min && last->Max == now.Max && last->Position == now.Position)
+        return;
+    bool rangeChanged = !last || last->Min != now.Min || last->Max != now.Max;
+    bool atEnd = now.Position == now.Min || now.Position == now.Max;
+    if (!rangeChanged && !atEnd && now.Bucket == last->Bucket) {
+        m_progressPending = &bar;
         return;
     }
-    m_progressPending = &bar;
+    PrintProgress(bar);
 }
 
 void ConsoleFrontEnd::ShowWindow()

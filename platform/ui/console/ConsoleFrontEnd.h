@@ -7,7 +7,9 @@
 #include "platform/vcl/FrontEnd.h"
 
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -42,6 +44,8 @@ private:
     void PrintLabel();
     void PrintRows();
     void PrintFiles();
+    void RowsChanged();
+    void FilesChanged();
     void PrintStatus();
     void PrintButton();
     void ProgressChanged(const vcl::TProgressBar& bar);
@@ -60,7 +64,13 @@ private:
         int Position = 0;
         int Bucket = -1;
     };
-    ProgressShown m_progressShown;
+    std::optional<ProgressShown> m_progressPrinted;
+    // What the rows and files lines showed last: they are printed again only when the
+    // list or its selection changes.
+    std::vector<std::string> m_rowsShown;
+    int m_rowShown = -2;
+    std::vector<std::string> m_filesShown;
+    int m_fileShown = -2;
     const vcl::TProgressBar* m_progressPending = nullptr;
     bool m_barOpen = false;
 };
