@@ -41,12 +41,18 @@ if(NOT CMAKE_CROSSCOMPILING)
 
   add_executable(package_tool tests/tools/package_tool.cpp)
 
-  add_test(NAME e2e.linux.startup
-    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/startup.sh $<TARGET_FILE:krvflash>)
+  # The end-to-end scripts, each run on the Linux program here and on the x86_64
+  # Windows program under Wine (WindowsTests.cmake).
+  set(KRVFLASH_E2E_SCRIPTS startup flasher faults builder)
+  foreach(script IN LISTS KRVFLASH_E2E_SCRIPTS)
+    add_test(NAME e2e.linux.${script}
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${script}.sh $<TARGET_FILE:package_tool> $<TARGET_FILE:krvflash>)
+    set_tests_properties(e2e.linux.${script} PROPERTIES LABELS e2e)
+  endforeach()
   add_test(NAME e2e.linux.marker
     COMMAND $<TARGET_FILE:package_tool> check-marker $<TARGET_FILE:krvflash>)
   add_test(NAME layers
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check-layers.sh ${CMAKE_SOURCE_DIR})
-  set_tests_properties(e2e.linux.startup e2e.linux.marker PROPERTIES LABELS e2e)
+  set_tests_properties(e2e.linux.marker PROPERTIES LABELS e2e)
   set_tests_properties(layers PROPERTIES LABELS unit)
 endif()

@@ -17,13 +17,18 @@ add_test(NAME windows.prefix COMMAND ${CMAKE_COMMAND} -E env ${KRVFLASH_WINE_ENV
 set_tests_properties(windows.prefix PROPERTIES FIXTURES_SETUP wine LABELS windows)
 
 add_test(NAME windows.unit COMMAND ${KRVFLASH_WINE} ${win64}/krvflash_tests.exe)
-add_test(NAME e2e.windows.startup
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/startup.sh ${KRVFLASH_WINE} ${win64}/KRVFLASH.EXE)
-set_tests_properties(windows.unit e2e.windows.startup PROPERTIES
+set_tests_properties(windows.unit PROPERTIES
   ENVIRONMENT "${KRVFLASH_WINE_ENVIRONMENT}"
-  FIXTURES_REQUIRED wine)
-set_tests_properties(windows.unit PROPERTIES LABELS "windows;unit")
-set_tests_properties(e2e.windows.startup PROPERTIES LABELS "windows;e2e")
+  FIXTURES_REQUIRED wine
+  LABELS "windows;unit")
+foreach(script IN LISTS KRVFLASH_E2E_SCRIPTS)
+  add_test(NAME e2e.windows.${script}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${script}.sh $<TARGET_FILE:package_tool> ${win64}/KRVFLASH.EXE ${KRVFLASH_WINE})
+  set_tests_properties(e2e.windows.${script} PROPERTIES
+    ENVIRONMENT "${KRVFLASH_WINE_ENVIRONMENT}"
+    FIXTURES_REQUIRED wine
+    LABELS "windows;e2e")
+endforeach()
 
 foreach(build IN ITEMS win64 win32)
   add_test(NAME e2e.${build}.marker COMMAND $<TARGET_FILE:package_tool> check-marker ${${build}}/KRVFLASH.EXE)

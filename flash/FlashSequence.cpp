@@ -203,7 +203,8 @@ void TFlashForm::RunFlashSequence()
     }
     std::string question = "\nUpdate Firmware " + current + " to " + target + " ?\n";
     if (!OpenRange() && OrdinalCompare(current, target) >= 0)
-        question = "\nWARNING !!!\n\nYour drive Firmware " + current + " is aready the most updated !" + question;
+        question = "\nWARNING !!!" + ("\n\nYour drive Firmware " + current + " is aready the most updated !")
+            + ("\n\nUpdate Firmware " + current + " to " + target + " ?\n");
     TMsgDlgType type = OrdinalCompare(current, target) > 0 ? TMsgDlgType::Warning : TMsgDlgType::Confirmation;
     if (MessageDlg(question, type, TMsgDlgButtons::YesNo, 0) != TModalResult::Yes)
         return;
