@@ -12,7 +12,8 @@ KRV_TEMPLATE=$2
 shift 2
 KRV_LAUNCHER=("$@")
 KRV_SCRATCH=$(mktemp -d)
-trap 'rm -rf "$KRV_SCRATCH"' EXIT
+KRV_STDERR=$(mktemp)
+trap 'rm -rf "$KRV_SCRATCH" "$KRV_STDERR"' EXIT
 cp "$KRV_TEMPLATE" "$KRV_SCRATCH/KRVFLASH.EXE"
 
 # krv_flasher NAME FIELD=VALUE... IMAGE=FILE: a flasher NAME.EXE in the scratch directory.
@@ -44,7 +45,7 @@ krv_run() {
         environment+=(KRVFLASH_VIRTUAL_DRIVES=machine.ini)
         rm -f "$KRV_SCRATCH/log"
     fi
-    KRV_OUTPUT=$(cd "$KRV_SCRATCH" && printf '%s' "$input" | env "${environment[@]}" "${KRV_LAUNCHER[@]}" "./$program" 2>"$KRV_SCRATCH/stderr")
+    KRV_OUTPUT=$(cd "$KRV_SCRATCH" && printf '%s' "$input" | env "${environment[@]}" "${KRV_LAUNCHER[@]}" "./$program" 2>"$KRV_STDERR")
     KRV_STATUS=$?
     local windows="Z:${KRV_SCRATCH//\//\\}\\"
     KRV_OUTPUT=${KRV_OUTPUT//"$windows"/<dir>/}
