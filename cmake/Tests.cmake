@@ -16,10 +16,12 @@ endif()
 add_executable(krvflash_tests
   tests/unit/ApplicationTest.cpp
   tests/unit/CddriveTest.cpp
+  tests/unit/CatalogueTest.cpp
   tests/unit/CddrivesTest.cpp
   tests/unit/ConsoleFrontEndTest.cpp
   tests/unit/DriveTestSupport.cpp
   tests/unit/FileSystemTest.cpp
+  tests/unit/FlashStepsTest.cpp
   tests/unit/ImageCheckTest.cpp
   tests/unit/ModeDecisionTest.cpp
   tests/unit/PackageTest.cpp
