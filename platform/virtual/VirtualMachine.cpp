@@ -1,5 +1,6 @@
 #include "platform/virtual/VirtualMachine.h"
 
+#include "platform/os/SystemMessages.h"
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
 
@@ -15,19 +16,8 @@ namespace {
 
 constexpr os::Module AspiModule = 0x10000000;
 
-// The texts the machine gives for the errors it produces, ended as Windows ends them.
-struct ErrorText {
-    std::uint32_t Code;
-    const char* Text;
-};
-constexpr ErrorText ErrorTexts[] = {
-    { 2, "The system cannot find the file specified.\r\n" },
-    { 5, "Access is denied.\r\n" },
-    { 21, "The device is not ready.\r\n" },
-    { 87, "The parameter is incorrect.\r\n" },
-    { 121, "The semaphore timeout period has expired.\r\n" },
-    { 1117, "The request could not be performed because of an I/O device error.\r\n" },
-};
+// The errors the machine produces: FormatMessageA knows their texts and no others.
+constexpr std::uint32_t ProducedErrors[] = { 2, 5, 21, 87, 121, 1117 };
 
 // The machine of the ASPI entry points: the one that loaded the library last.
 VirtualMachine* s_aspiMachine = nullptr;
@@ -379,19 +369,8 @@ os::Bool VirtualMachine::ResetEvent(os::Handle event)
 std::uint32_t VirtualMachine::FormatMessageA(std::uint32_t, const void*, std::uint32_t messageId, std::uint32_t,
     char* buffer, std::uint32_t size, void*)
 {
-    for (const ErrorText& entry : ErrorTexts) {
-        if (entry.Code != messageId)
-            continue;
-        std::size_t length = std::strlen(entry.Text);
-        if (!buffer || length + 1 > size) {
-            m_lastError = 122;
-            return 0;
-        }
-        std::memcpy(buffer, entry.Text, length + 1);
-        return static_cast<std::uint32_t>(length);
-    }
-    m_lastError = 317; // no text for this message number
-    return 0;
+    bool produced = std::find(std::begin(ProducedErrors), std::end(ProducedErrors), messageId) != std::end(ProducedErrors);
+    return os::CopySystemMessage(produced ? os::SystemMessageText(messageId) : nullptr, buffer, size, m_lastError);
 }
 
 std::uint32_t VirtualMachine::GetLogicalDriveStringsA(std::uint32_t bufferLength, char* buffer)

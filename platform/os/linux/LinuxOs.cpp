@@ -1,5 +1,7 @@
 #include "platform/os/linux/LinuxOs.h"
 
+#include "platform/os/SystemMessages.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -15,29 +17,8 @@ namespace os {
 
 namespace {
 
-struct ErrorText {
-    std::uint32_t Code;
-    const char* Text;
-};
-
-// FormatMessageA's texts. Each must fit the 80 characters the drive unit asks for.
-constexpr ErrorText ErrorTexts[] = {
-    { 1, "Incorrect function.\r\n" },
-    { 2, "The system cannot find the file specified.\r\n" },
-    { 3, "The system cannot find the path specified.\r\n" },
-    { 5, "Access is denied. Run as root, or join the group that owns /dev/sgN.\r\n" },
-    { 6, "The handle is invalid.\r\n" },
-    { 8, "Not enough memory resources are available to process this command.\r\n" },
-    { 19, "The media is write protected.\r\n" },
-    { 21, "The device is not ready.\r\n" },
-    { 31, "A device attached to the system is not functioning.\r\n" },
-    { 50, "The request is not supported.\r\n" },
-    { 87, "The parameter is incorrect.\r\n" },
-    { 121, "The semaphore timeout period has expired.\r\n" },
-    { 126, "The specified module could not be found.\r\n" },
-    { 170, "The requested resource is in use.\r\n" },
-    { 1117, "The request could not be performed because of an I/O device error.\r\n" },
-};
+// Access denied says how to get access; it fits the 80 characters the drive unit offers.
+const char* const AccessDeniedText = "Access is denied. Run as root, or join the group that owns /dev/sgN.\r\n";
 
 constexpr int DidTimeOut = 0x03; // host status
 constexpr int DriverSense = 0x08; // driver status: sense data is valid
@@ -322,19 +303,8 @@ Bool LinuxOs::ResetEvent(Handle event)
 std::uint32_t LinuxOs::FormatMessageA(std::uint32_t, const void*, std::uint32_t messageId, std::uint32_t, char* buffer,
     std::uint32_t size, void*)
 {
-    for (const ErrorText& entry : ErrorTexts) {
-        if (entry.Code != messageId)
-            continue;
-        std::size_t length = std::strlen(entry.Text);
-        if (!buffer || length + 1 > size) {
-            m_lastError = 122;
-            return 0;
-        }
-        std::memcpy(buffer, entry.Text, length + 1);
-        return static_cast<std::uint32_t>(length);
-    }
-    m_lastError = 317;
-    return 0;
+    const char* text = messageId == ErrorAccessDenied ? AccessDeniedText : SystemMessageText(messageId);
+    return CopySystemMessage(text, buffer, size, m_lastError);
 }
 
 std::uint32_t LinuxOs::GetLogicalDriveStringsA(std::uint32_t bufferLength, char* buffer)
