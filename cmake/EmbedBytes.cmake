@@ -1,9 +1,9 @@
-# Turns the flash-profile block (5,812 bytes of profile segments) into a list of C++
-# byte literals that flash/FlashProfile.cpp includes.
-#   cmake -DINPUT=file.bin -DOUTPUT=file.inc -P EmbedFlashProfile.cmake
+# Turns a binary file into a list of C++ byte literals for an #include inside an array
+# initialiser.
+#   cmake -DINPUT=file.bin -DOUTPUT=file.inc [-DEXPECTED_SIZE=N] -P EmbedBytes.cmake
 file(SIZE "${INPUT}" size)
-if(NOT size EQUAL 5812)
-  message(FATAL_ERROR "${INPUT} is ${size} bytes; a flash-profile block is exactly 5812 bytes")
+if(DEFINED EXPECTED_SIZE AND NOT size EQUAL EXPECTED_SIZE)
+  message(FATAL_ERROR "${INPUT} is ${size} bytes, not ${EXPECTED_SIZE}")
 endif()
 file(READ "${INPUT}" hex HEX)
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
