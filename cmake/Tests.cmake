@@ -56,5 +56,14 @@ if(NOT CMAKE_CROSSCOMPILING)
   add_test(NAME layers
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check-layers.sh ${CMAKE_SOURCE_DIR})
   set_tests_properties(e2e.linux.marker PROPERTIES LABELS e2e)
+
+  # The real windows under Xvfb; their screenshots stay in gui-artifacts/.
+  set(KRVFLASH_GUI_ARTIFACTS ${CMAKE_BINARY_DIR}/gui-artifacts)
+  if(KRVFLASH_FLTK)
+    add_test(NAME gui.fltk
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/gui/windows.sh fltk $<TARGET_FILE:package_tool> $<TARGET_FILE:krvflash>
+        ${KRVFLASH_GUI_ARTIFACTS})
+    set_tests_properties(gui.fltk PROPERTIES LABELS gui TIMEOUT 300)
+  endif()
   set_tests_properties(layers PROPERTIES LABELS unit)
 endif()

@@ -35,3 +35,13 @@ foreach(build IN ITEMS win64 win32)
   add_test(NAME e2e.${build}.resources COMMAND $<TARGET_FILE:package_tool> check-resources ${${build}}/KRVFLASH.EXE ${CMAKE_SOURCE_DIR}/resources/krvflash.ico)
   set_tests_properties(e2e.${build}.marker e2e.${build}.resources PROPERTIES LABELS "windows;e2e")
 endforeach()
+
+add_test(NAME gui.win32
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/gui/windows.sh win32 $<TARGET_FILE:package_tool> ${win64}/KRVFLASH.EXE
+    ${KRVFLASH_GUI_ARTIFACTS} ${KRVFLASH_WINE})
+# A prefix of its own: Wine's desktop takes the display of the first program of a
+# session, and the other Wine tests run without one.
+set_tests_properties(gui.win32 PROPERTIES
+  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix-gui;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml="
+  LABELS "gui;windows"
+  TIMEOUT 300)

@@ -13,7 +13,7 @@ void WriteLayoutReport(const std::string& title, int width, int height, const st
         return;
     std::string temporary = std::string(path) + ".tmp";
     {
-        std::ofstream report(temporary, std::ios::trunc);
+        std::ofstream report(temporary, std::ios::binary | std::ios::trunc);
         report << "window " << width << ' ' << height << ' ' << title << '\n';
         for (const ReportedControl& control : controls) {
             report << control.Name << ' ' << control.Kind << ' ' << control.X << ' ' << control.Y << ' '

@@ -2,6 +2,7 @@
 
 #include "platform/ui/IconPixels.h"
 #include "platform/ui/LayoutReport.h"
+#include "platform/ui/ProgressPixels.h"
 #include "platform/vcl/Forms.h"
 
 #include <FL/Fl.H>
@@ -23,9 +24,10 @@ namespace {
 
 FltkFrontEnd* s_current = nullptr;
 
-// The form's font: "System", bold, 16 pixels; FLTK's bold sans face stands in for it.
+// The form's font: "System", bold, 16 pixels high with its leading; FLTK's bold sans
+// face stands in for it, at the size whose texts fit the designed widths.
 constexpr Fl_Font FormFont = FL_HELVETICA_BOLD;
-constexpr int FormFontSize = 16;
+constexpr int FormFontSize = 14;
 
 // Position of a control relative to the window: its bounds plus those of its parents
 // below the form.
@@ -175,7 +177,7 @@ void FltkFrontEnd::AttachForm(TForm& form)
             continue;
         widget->labelfont(FormFont);
         // The status line has the 16 pixels above the bar and the button.
-        widget->labelsize(control->Kind() == ControlKind::GroupBox ? FormFontSize - 3 : FormFontSize);
+        widget->labelsize(control->Kind() == ControlKind::GroupBox ? FormFontSize - 2 : FormFontSize);
         // Controls of the group box belong to its group, at their window positions.
         for (const Binding& parent : m_bindings) {
             if (parent.Control == control->Parent() && parent.Control->Kind() == ControlKind::GroupBox)
@@ -261,6 +263,12 @@ void FltkFrontEnd::ControlChanged(TControl& control, Property property)
         if (binding.Control != &control)
             continue;
         Sync(binding);
+        if (property == Property::Progress) {
+            int filled = FilledPixels(static_cast<TProgressBar&>(control));
+            if (filled == m_filledPixels)
+                return;
+            m_filledPixels = filled;
+        }
         // A long handler repaints what it changed at once.
         if (m_busy && m_window && m_window->shown()
             && (property == Property::Repaint || property == Property::Progress))

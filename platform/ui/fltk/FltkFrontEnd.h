@@ -55,6 +55,7 @@ private:
     std::unique_ptr<Fl_RGB_Image> m_icon;
     bool m_updating = false;
     bool m_busy = false;
+    int m_filledPixels = -1;
 };
 
 } // namespace ui

@@ -1,6 +1,7 @@
 #include "platform/ui/win32/Win32FrontEnd.h"
 
 #include "platform/ui/LayoutReport.h"
+#include "platform/ui/ProgressPixels.h"
 #include "platform/vcl/Forms.h"
 
 #include <windows.h>
@@ -72,6 +73,7 @@ public:
     void RunMessageLoop(TApplication& application) override;
 
 private:
+    static HFONT CreateFormFont();
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Command(int id, int notification);
@@ -88,6 +90,7 @@ private:
     bool m_updating = false;
     bool m_busy = false;
     bool m_waiting = false;
+    int m_filledPixels = -1;
 };
 
 Win32FrontEnd::Win32FrontEnd()
@@ -102,7 +105,27 @@ Win32FrontEnd::Win32FrontEnd()
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = WindowClassName;
     RegisterClassA(&windowClass);
-    m_font = CreateFontA(FormFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, FormFontCharset, OUT_DEFAULT_PRECIS,
+    m_font = CreateFormFont();
+}
+
+// "System" in the Big5 character set where the system has it; where it has not (Wine,
+// a Western installation), the same face in the default character set, so the texts
+// still show.
+HFONT Win32FrontEnd::CreateFormFont()
+{
+    HFONT font = CreateFontA(FormFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, FormFontCharset, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "System");
+    HDC context = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(context, font);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(context, sizeof face, face);
+    bool usable = GetTextCharset(context) == FormFontCharset && lstrcmpiA(face, "System") == 0;
+    SelectObject(context, previous);
+    ReleaseDC(nullptr, context);
+    if (usable)
+        return font;
+    DeleteObject(font);
+    return CreateFontA(FormFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "System");
 }
 
@@ -145,8 +168,11 @@ HWND Win32FrontEnd::CreateControl(TControl& control, int id)
     HWND window = CreateWindowExA(extended, className, "", style, x, y, width, height, m_window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
-    if (control.Kind() == ControlKind::ComboBox)
+    if (control.Kind() == ControlKind::ComboBox) {
+        // The selection field takes the designed height, its border included.
+        SendMessageA(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), control.Bounds().Height - 6);
         SendMessageA(window, CB_SETITEMHEIGHT, 0, static_cast<TComboBox&>(control).ItemHeight);
+    }
     if (control.Kind() == ControlKind::FileListBox)
         SendMessageA(window, LB_SETITEMHEIGHT, 0, static_cast<TFileListBox&>(control).ItemHeight);
     return window;
@@ -162,7 +188,8 @@ void Win32FrontEnd::AttachForm(TForm& form)
     }
     // The window fits itself around its panel.
     RECT frame { 0, 0, panel ? panel->Bounds().Width : form.Bounds().Width, panel ? panel->Bounds().Height : form.Bounds().Height };
-    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: the group box paints only its frame, the window the rest.
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     m_window = CreateWindowExA(0, WindowClassName, form.Caption().c_str(), style, form.Bounds().Left, form.Bounds().Top,
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleA(nullptr), this);
@@ -172,6 +199,11 @@ void Win32FrontEnd::AttachForm(TForm& form)
         if (!window)
             continue;
         m_bindings.push_back({ control, window, id++ });
+    }
+    // The group box lies beneath the controls inside it.
+    for (const Binding& binding : m_bindings) {
+        if (binding.Control->Kind() == ControlKind::GroupBox)
+            SetWindowPos(binding.Window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     for (const Binding& binding : m_bindings)
         Sync(binding);
@@ -183,8 +215,12 @@ void Win32FrontEnd::Sync(const Binding& binding)
     m_updating = true;
     TControl& control = *binding.Control;
     HWND window = binding.Window;
-    ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE);
-    EnableWindow(window, control.Enabled());
+    // The control's own visibility, whether or not the window shows yet.
+    bool visible = (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible != control.Visible())
+        ShowWindow(window, control.Visible() ? SW_SHOWNA : SW_HIDE);
+    if (IsWindowEnabled(window) != (control.Enabled() ? TRUE : FALSE))
+        EnableWindow(window, control.Enabled());
     switch (control.Kind()) {
     case ControlKind::ComboBox: {
         auto& combo = static_cast<TComboBox&>(control);
@@ -205,7 +241,10 @@ void Win32FrontEnd::Sync(const Binding& binding)
     }
     case ControlKind::ProgressBar: {
         auto& bar = static_cast<TProgressBar&>(control);
-        SendMessageA(window, PBM_SETRANGE32, static_cast<WPARAM>(bar.Min()), bar.Max());
+        PBRANGE range {};
+        SendMessageA(window, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        if (range.iLow != bar.Min() || range.iHigh != bar.Max())
+            SendMessageA(window, PBM_SETRANGE32, static_cast<WPARAM>(bar.Min()), bar.Max());
         SendMessageA(window, PBM_SETPOS, static_cast<WPARAM>(bar.Position()), 0);
         break;
     }
@@ -225,8 +264,18 @@ void Win32FrontEnd::ControlChanged(TControl& control, Property property)
         if (binding.Control != &control)
             continue;
         Sync(binding);
+        if (property == Property::Progress) {
+            int filled = FilledPixels(static_cast<TProgressBar&>(control));
+            if (filled == m_filledPixels)
+                return;
+            m_filledPixels = filled;
+        }
         // A long handler repaints what it changed at once, taking no input meanwhile.
-        if (property == Property::Repaint || property == Property::Progress) {
+        if (property == Property::Progress) {
+            RedrawWindow(binding.Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            return;
+        }
+        if (property == Property::Repaint) {
             RECT area;
             GetWindowRect(binding.Window, &area);
             MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&area), 2);
@@ -332,6 +381,12 @@ LRESULT Win32FrontEnd::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (!m_updating)
             Command(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        // Labels and the group box on the colour of button faces, as the form is.
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_SETCURSOR:
         if (m_waiting) {
             SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
@@ -380,7 +435,7 @@ void Win32FrontEnd::Report() const
         }
         controls.push_back({ binding.Control->Name(), className, static_cast<int>(area.left), static_cast<int>(area.top),
             static_cast<int>(area.right - area.left), static_cast<int>(area.bottom - area.top),
-            IsWindowVisible(binding.Window) != 0, IsWindowEnabled(binding.Window) != 0, text });
+            (GetWindowLongA(binding.Window, GWL_STYLE) & WS_VISIBLE) != 0, IsWindowEnabled(binding.Window) != 0, text });
     }
     RECT client;
     GetClientRect(m_window, &client);
