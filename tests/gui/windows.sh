@@ -153,6 +153,13 @@ FlashId=BF B6 00 02
 RevisionAfterFlash=1A07
 FlashFile=flashed.bin
 MACHINE
+# Escape answers the warning No: the program ends and no drive is touched.
+start machine
+wait_for window_named "^Warning$" || { fail "flasher: no warning dialog"; exit 1; }
+press "$(window_named "^Warning$")" Escape
+finish "escape on the warning"
+[ -e log ] && fail "escape on the warning: a drive was touched"
+
 start machine
 # The warning comes before the main window.
 wait_for window_named "^Warning$" || { fail "flasher: no warning dialog"; exit 1; }
