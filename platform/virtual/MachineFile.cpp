@@ -19,8 +19,8 @@ using vcl::SameText;
 using Problem = std::string;
 
 struct Context {
-    MachineSpec& Machine;
-    DriveSpec* Drive;
+    MachineSettings& Machine;
+    DriveSettings* Drive;
     std::string Directory; // relative paths are taken from the machine file's folder
 };
 
@@ -445,10 +445,10 @@ std::optional<int> DriveNumber(const std::string& name)
     return static_cast<int>(number);
 }
 
-bool CheckAddresses(MachineSpec& machine, std::string& problem)
+bool CheckAddresses(MachineSettings& machine, std::string& problem)
 {
     for (std::size_t i = 0; i < machine.Drives.size(); ++i) {
-        const DriveSpec& drive = machine.Drives[i];
+        const DriveSettings& drive = machine.Drives[i];
         if (machine.MachinePlatform == Platform::NT) {
             if (!drive.Letter) {
                 problem = Where(machine.File, drive.Section, "Letter") + "missing (an NT drive needs its letter)";
@@ -463,7 +463,7 @@ bool CheckAddresses(MachineSpec& machine, std::string& problem)
             }
         }
         for (std::size_t j = 0; j < i; ++j) {
-            const DriveSpec& other = machine.Drives[j];
+            const DriveSettings& other = machine.Drives[j];
             bool same = machine.MachinePlatform == Platform::NT
                 ? other.Letter == drive.Letter
                 : other.HostAdapter == drive.HostAdapter && other.Target == drive.Target;
@@ -479,9 +479,9 @@ bool CheckAddresses(MachineSpec& machine, std::string& problem)
 
 } // namespace
 
-std::optional<MachineSpec> ParseMachineFile(const std::string& path, const std::string& text, std::string& problem)
+std::optional<MachineSettings> ParseMachineFile(const std::string& path, const std::string& text, std::string& problem)
 {
-    MachineSpec machine;
+    MachineSettings machine;
     machine.File = path;
     Context context { machine, nullptr, std::filesystem::path(path).parent_path().string() };
     vcl::IniDocument document = vcl::IniDocument::Parse(text, vcl::InlineComments::Strip);
@@ -504,7 +504,7 @@ std::optional<MachineSpec> ParseMachineFile(const std::string& path, const std::
             problem = Where(path, section.Name, "") + "unknown section (Machine or Drive0 to Drive39 expected)";
             return std::nullopt;
         }
-        DriveSpec drive;
+        DriveSettings drive;
         drive.Section = section.Name;
         drive.Identity.fill(' ');
         context.Drive = &drive;
@@ -517,7 +517,7 @@ std::optional<MachineSpec> ParseMachineFile(const std::string& path, const std::
     return machine;
 }
 
-std::optional<MachineSpec> ReadMachineFile(const std::string& path, std::string& problem)
+std::optional<MachineSettings> ReadMachineFile(const std::string& path, std::string& problem)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file) {

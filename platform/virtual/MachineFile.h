@@ -36,7 +36,7 @@ struct FaultRule {
 
 inline constexpr int UnboundedBecomingReady = -1;
 
-struct DriveSpec {
+struct DriveSettings {
     std::string Section;
     std::optional<char> Letter;
     std::uint8_t HostAdapter = 0;
@@ -56,7 +56,7 @@ struct DriveSpec {
     std::vector<FaultRule> Faults;
 };
 
-struct MachineSpec {
+struct MachineSettings {
     std::string File;
     Platform MachinePlatform = Platform::NT;
     AspiState Aspi = AspiState::Present;
@@ -64,15 +64,15 @@ struct MachineSpec {
     Clock MachineClock = Clock::Real;
     std::string CommandLog;
     std::vector<Root> Roots;
-    std::vector<DriveSpec> Drives;
+    std::vector<DriveSettings> Drives;
 };
 
 // Reads and checks a machine file. On failure the problem names the file, the section,
 // the key and what is wrong with it.
-std::optional<MachineSpec> ReadMachineFile(const std::string& path, std::string& problem);
+std::optional<MachineSettings> ReadMachineFile(const std::string& path, std::string& problem);
 
 // The same, from the file's text (the path only names it in messages and anchors
 // relative paths).
-std::optional<MachineSpec> ParseMachineFile(const std::string& path, const std::string& text, std::string& problem);
+std::optional<MachineSettings> ParseMachineFile(const std::string& path, const std::string& text, std::string& problem);
 
 } // namespace virt

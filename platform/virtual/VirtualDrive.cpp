@@ -35,20 +35,20 @@ void CopyOut(std::uint8_t* data, std::uint32_t length, const std::uint8_t* sourc
 
 } // namespace
 
-VirtualDrive::VirtualDrive(DriveSpec spec)
-    : m_spec(std::move(spec))
+VirtualDrive::VirtualDrive(DriveSettings settings)
+    : m_settings(std::move(settings))
     , m_memory(BufferMemorySize, 0)
     , m_e2(0x10000, 0xFF)
-    , m_ruleCounts(m_spec.Faults.size(), 0)
-    , m_becomingReady(m_spec.BecomingReady)
+    , m_ruleCounts(m_settings.Faults.size(), 0)
+    , m_becomingReady(m_settings.BecomingReady)
 {
 }
 
 const FaultRule* VirtualDrive::FiringRule(const std::uint8_t* cdb)
 {
     const FaultRule* firing = nullptr;
-    for (std::size_t i = 0; i < m_spec.Faults.size(); ++i) {
-        const FaultRule& rule = m_spec.Faults[i];
+    for (std::size_t i = 0; i < m_settings.Faults.size(); ++i) {
+        const FaultRule& rule = m_settings.Faults[i];
         if (!std::equal(rule.Prefix.begin(), rule.Prefix.end(), cdb))
             continue;
         if (rule.Code && cdb[9] != *rule.Code)
@@ -62,7 +62,7 @@ const FaultRule* VirtualDrive::FiringRule(const std::uint8_t* cdb)
 
 CommandResult VirtualDrive::Execute(const std::uint8_t* cdb, bool dataIn, std::uint8_t* data, std::uint32_t length)
 {
-    if (m_flashed && m_spec.Vanish)
+    if (m_flashed && m_settings.Vanish)
         return { CommandResult::Kind::Transport, NoSense, 1117 };
     const FaultRule* rule = FiringRule(cdb);
     if (!rule)
@@ -91,7 +91,7 @@ CommandResult VirtualDrive::Answer(const std::uint8_t* cdb, bool, std::uint8_t* 
     case 0x4E: return ReadyState(true);
     case 0x1B: {
         bool start = (cdb[4] & 0x01) != 0;
-        if (start && m_spec.DriveMedium == Medium::None)
+        if (start && m_settings.DriveMedium == Medium::None)
             return Done(MediumNotPresent);
         return Done();
     }
@@ -100,7 +100,7 @@ CommandResult VirtualDrive::Answer(const std::uint8_t* cdb, bool, std::uint8_t* 
     case 0x3C: return ReadBuffer(cdb, data, length);
     case 0xDF:
         if (cdb[1] == 0x11) {
-            CopyOut(data, length, m_spec.FlashId.data(), 4);
+            CopyOut(data, length, m_settings.FlashId.data(), 4);
             return Done();
         }
         if (cdb[1] == 0x0A) {
@@ -115,7 +115,7 @@ CommandResult VirtualDrive::Answer(const std::uint8_t* cdb, bool, std::uint8_t* 
 
 CommandResult VirtualDrive::Inquiry(std::uint8_t* data, std::uint32_t length)
 {
-    if (!m_spec.AnswersInquiry)
+    if (!m_settings.AnswersInquiry)
         return Done(InvalidFieldInCdb);
     std::array<std::uint8_t, 36> standard {};
     standard[0] = 0x05; // CD/DVD device
@@ -123,7 +123,7 @@ CommandResult VirtualDrive::Inquiry(std::uint8_t* data, std::uint32_t length)
     standard[2] = 0x00;
     standard[3] = 0x21; // response data format 1, ATAPI
     standard[4] = 31; // additional length
-    std::copy(m_spec.Identity.begin(), m_spec.Identity.end(), standard.begin() + 8);
+    std::copy(m_settings.Identity.begin(), m_settings.Identity.end(), standard.begin() + 8);
     CopyOut(data, length, standard.data(), static_cast<std::uint32_t>(standard.size()));
     return Done();
 }
@@ -137,16 +137,16 @@ CommandResult VirtualDrive::ReadyState(bool countsDown)
             --m_becomingReady;
         return Done(BecomingReady);
     }
-    if (m_spec.DriveMedium == Medium::None)
+    if (m_settings.DriveMedium == Medium::None)
         return Done(MediumNotPresent);
     return Done();
 }
 
 CommandResult VirtualDrive::ReadCd(std::uint8_t* data, std::uint32_t length)
 {
-    if (m_spec.DriveMedium == Medium::None)
+    if (m_settings.DriveMedium == Medium::None)
         return Done(MediumNotPresent);
-    if (m_spec.DriveMedium == Medium::Unreadable)
+    if (m_settings.DriveMedium == Medium::Unreadable)
         return Done(UnrecoveredReadError);
     const std::uint8_t sector[8] = { 'C', 'D', '0', '0', '1', 0x01, 0x00, 0x00 };
     CopyOut(data, length, sector, sizeof sector);
@@ -194,13 +194,13 @@ CommandResult VirtualDrive::ProgramFlash(std::uint8_t* data, std::uint32_t lengt
     std::uint8_t reply[16] = {};
     CopyOut(data, length, reply, sizeof reply);
     m_flashed = true;
-    if (m_spec.RevisionAfterFlash) {
-        const std::string& revision = *m_spec.RevisionAfterFlash;
+    if (m_settings.RevisionAfterFlash) {
+        const std::string& revision = *m_settings.RevisionAfterFlash;
         for (std::size_t i = 0; i < 4; ++i)
-            m_spec.Identity[24 + i] = static_cast<std::uint8_t>(i < revision.size() ? revision[i] : ' ');
+            m_settings.Identity[24 + i] = static_cast<std::uint8_t>(i < revision.size() ? revision[i] : ' ');
     }
-    if (!m_spec.FlashFile.empty()) {
-        std::ofstream file(m_spec.FlashFile, std::ios::binary | std::ios::trunc);
+    if (!m_settings.FlashFile.empty()) {
+        std::ofstream file(m_settings.FlashFile, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(m_memory.data()), m_imageEnd);
     }
     return Done();

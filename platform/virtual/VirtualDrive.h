@@ -23,9 +23,9 @@ struct CommandResult {
 
 class VirtualDrive {
 public:
-    explicit VirtualDrive(DriveSpec spec);
+    explicit VirtualDrive(DriveSettings settings);
 
-    const DriveSpec& Spec() const { return m_spec; }
+    const DriveSettings& Settings() const { return m_settings; }
     // One command: CDB, direction of the data phase, and the data buffer.
     CommandResult Execute(const std::uint8_t* cdb, bool dataIn, std::uint8_t* data, std::uint32_t length);
 
@@ -42,7 +42,7 @@ private:
     CommandResult ProgramFlash(std::uint8_t* data, std::uint32_t length);
     const FaultRule* FiringRule(const std::uint8_t* cdb);
 
-    DriveSpec m_spec;
+    DriveSettings m_settings;
     std::vector<std::uint8_t> m_memory;
     std::vector<std::uint8_t> m_e2;
     std::vector<unsigned> m_ruleCounts;

@@ -58,16 +58,16 @@ std::string SenseText(const std::array<std::uint8_t, 3>& triple)
 
 std::unique_ptr<VirtualMachine> VirtualMachine::Load(const std::string& machineFile, std::string& problem)
 {
-    std::optional<MachineSpec> spec = ReadMachineFile(machineFile, problem);
-    if (!spec)
+    std::optional<MachineSettings> settings = ReadMachineFile(machineFile, problem);
+    if (!settings)
         return nullptr;
-    return std::make_unique<VirtualMachine>(std::move(*spec));
+    return std::make_unique<VirtualMachine>(std::move(*settings));
 }
 
-VirtualMachine::VirtualMachine(MachineSpec spec)
-    : m_spec(std::move(spec))
+VirtualMachine::VirtualMachine(MachineSettings settings)
+    : m_settings(std::move(settings))
 {
-    for (const DriveSpec& drive : m_spec.Drives)
+    for (const DriveSettings& drive : m_settings.Drives)
         m_drives.push_back(std::make_unique<VirtualDrive>(drive));
 }
 
@@ -79,7 +79,7 @@ VirtualMachine::~VirtualMachine()
 
 void VirtualMachine::Wait(std::uint32_t milliseconds)
 {
-    if (m_spec.MachineClock == Clock::Real && milliseconds > 0)
+    if (m_settings.MachineClock == Clock::Real && milliseconds > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
@@ -89,7 +89,7 @@ os::Bool VirtualMachine::GetVersionExA(os::OsVersionInfo* info)
         m_lastError = 122;
         return 0;
     }
-    bool nt = m_spec.MachinePlatform == Platform::NT;
+    bool nt = m_settings.MachinePlatform == Platform::NT;
     info->dwMajorVersion = nt ? 5 : 4;
     info->dwMinorVersion = nt ? 1 : 10;
     info->dwBuildNumber = nt ? 2600 : 2222;
@@ -101,7 +101,7 @@ os::Bool VirtualMachine::GetVersionExA(os::OsVersionInfo* info)
 VirtualDrive* VirtualMachine::DriveAtLetter(char letter)
 {
     for (auto& drive : m_drives) {
-        if (drive->Spec().Letter == letter)
+        if (drive->Settings().Letter == letter)
             return drive.get();
     }
     return nullptr;
@@ -110,7 +110,7 @@ VirtualDrive* VirtualMachine::DriveAtLetter(char letter)
 VirtualDrive* VirtualMachine::DriveAtAddress(std::uint8_t hostAdapter, std::uint8_t target)
 {
     for (auto& drive : m_drives) {
-        if (drive->Spec().HostAdapter == hostAdapter && drive->Spec().Target == target)
+        if (drive->Settings().HostAdapter == hostAdapter && drive->Settings().Target == target)
             return drive.get();
     }
     return nullptr;
@@ -123,12 +123,12 @@ os::Handle VirtualMachine::CreateFileA(const char* fileName, std::uint32_t, std:
     VirtualDrive* drive = nullptr;
     if (name.size() == 6 && name.compare(0, 4, "\\\\.\\") == 0 && name[5] == ':')
         drive = DriveAtLetter(vcl::UpperChar(name[4]));
-    if (!drive || m_spec.MachinePlatform != Platform::NT) {
+    if (!drive || m_settings.MachinePlatform != Platform::NT) {
         m_lastError = os::ErrorFileNotFound;
         return os::InvalidHandleValue;
     }
-    if (!drive->Spec().Opens) {
-        m_lastError = drive->Spec().OpenError;
+    if (!drive->Settings().Opens) {
+        m_lastError = drive->Settings().OpenError;
         return os::InvalidHandleValue;
     }
     os::Handle handle = m_nextHandle++;
@@ -148,13 +148,13 @@ os::Bool VirtualMachine::CloseHandle(os::Handle object)
 void VirtualMachine::Log(const std::string& drive, const std::uint8_t* cdb, bool dataIn, std::uint32_t length,
     const std::string& timeout, const std::string& outcome)
 {
-    if (m_spec.CommandLog.empty())
+    if (m_settings.CommandLog.empty())
         return;
     std::string line = drive;
     for (int i = 0; i < 12; ++i)
         line += vcl::Format(" %02X", cdb[i]);
     line += vcl::Format(" %s %u t=%s -> %s\n", dataIn ? "in" : "out", length, timeout.c_str(), outcome.c_str());
-    std::ofstream log(m_spec.CommandLog, std::ios::binary | std::ios::app);
+    std::ofstream log(m_settings.CommandLog, std::ios::binary | std::ios::app);
     log << line;
 }
 
@@ -174,10 +174,10 @@ os::Bool VirtualMachine::DeviceIoControl(os::Handle device, std::uint32_t ioCont
     VirtualDrive& drive = *found->second;
     auto& record = *static_cast<ScsiPassThroughDirect*>(inBuffer);
     bool dataIn = record.DataIn == ScsiIoctlDataIn;
-    Wait(drive.Spec().LatencyMilliseconds);
+    Wait(drive.Settings().LatencyMilliseconds);
     CommandResult result = drive.Execute(record.Cdb, dataIn, static_cast<std::uint8_t*>(record.DataBuffer),
         record.DataTransferLength);
-    std::string letter = std::string(1, *drive.Spec().Letter) + ":";
+    std::string letter = std::string(1, *drive.Settings().Letter) + ":";
     std::string timeout = std::to_string(record.TimeOutValue);
     if (result.Result != CommandResult::Kind::Done) {
         if (result.Result == CommandResult::Kind::Timeout)
@@ -204,7 +204,7 @@ os::Bool VirtualMachine::DeviceIoControl(os::Handle device, std::uint32_t ioCont
 
 os::Module VirtualMachine::LoadLibraryA(const char* fileName)
 {
-    if (!fileName || !vcl::SameText(fileName, "WNASPI32.DLL") || m_spec.Aspi == AspiState::Missing) {
+    if (!fileName || !vcl::SameText(fileName, "WNASPI32.DLL") || m_settings.Aspi == AspiState::Missing) {
         m_lastError = os::ErrorFileNotFound;
         return os::ErrorFileNotFound; // below 32: the load failed
     }
@@ -221,7 +221,7 @@ os::FarProc VirtualMachine::GetProcAddress(os::Module module, const char* procNa
     if (std::strcmp(procName, "GetASPI32SupportInfo") == 0)
         return reinterpret_cast<os::FarProc>(&VirtualGetAspi32SupportInfo);
     // A library without its command entry, as Aspi=no-entry asks.
-    if (std::strcmp(procName, "SendASPI32Command") == 0 && m_spec.Aspi != AspiState::NoEntry)
+    if (std::strcmp(procName, "SendASPI32Command") == 0 && m_settings.Aspi != AspiState::NoEntry)
         return reinterpret_cast<os::FarProc>(&VirtualSendAspi32Command);
     m_lastError = 127;
     return nullptr;
@@ -240,11 +240,11 @@ os::Bool VirtualMachine::FreeLibrary(os::Module module)
 
 std::uint32_t VirtualMachine::AspiSupportInfo()
 {
-    if (m_spec.Aspi == AspiState::NotReady)
+    if (m_settings.Aspi == AspiState::NotReady)
         return static_cast<std::uint32_t>(SsNoAdapters) << 8;
     unsigned adapters = 0;
     for (const auto& drive : m_drives)
-        adapters = std::max<unsigned>(adapters, drive->Spec().HostAdapter + 1u);
+        adapters = std::max<unsigned>(adapters, drive->Settings().HostAdapter + 1u);
     return static_cast<std::uint32_t>(SsComp) << 8 | (adapters & 0xFF);
 }
 
@@ -259,7 +259,7 @@ void VirtualMachine::CompleteAspi(SrbExecScsiCmd& request, VirtualDrive& drive)
 {
     bool dataIn = (request.SRB_Flags & SrbDirIn) != 0;
     std::string address = vcl::Format("%u:%u:%u", request.SRB_HaId, request.SRB_Target, request.SRB_Lun);
-    Wait(drive.Spec().LatencyMilliseconds);
+    Wait(drive.Settings().LatencyMilliseconds);
     CommandResult result = drive.Execute(request.CDBByte, dataIn, request.SRB_BufPointer, request.SRB_BufLen);
     if (result.Result == CommandResult::Kind::Timeout) {
         // No answer ever: the request stays pending until it is aborted.
@@ -308,11 +308,11 @@ std::uint32_t VirtualMachine::AspiSendCommand(void* request)
         return command.SRB_Status;
     }
     command.SRB_Status = SsPending;
-    if (m_spec.Completion == AspiCompletion::Immediate) {
+    if (m_settings.Completion == AspiCompletion::Immediate) {
         CompleteAspi(command, *drive);
         return command.SRB_Status;
     }
-    if (m_spec.Completion == AspiCompletion::Deferred) {
+    if (m_settings.Completion == AspiCompletion::Deferred) {
         m_pending.push_back({ &command, drive, true });
         return SsPending;
     }
@@ -376,11 +376,11 @@ std::uint32_t VirtualMachine::FormatMessageA(std::uint32_t, const void*, std::ui
 std::uint32_t VirtualMachine::GetLogicalDriveStringsA(std::uint32_t bufferLength, char* buffer)
 {
     std::vector<char> letters;
-    for (const Root& root : m_spec.Roots)
+    for (const Root& root : m_settings.Roots)
         letters.push_back(root.Letter);
-    if (m_spec.MachinePlatform == Platform::NT) {
+    if (m_settings.MachinePlatform == Platform::NT) {
         for (const auto& drive : m_drives)
-            letters.push_back(*drive->Spec().Letter);
+            letters.push_back(*drive->Settings().Letter);
     }
     std::sort(letters.begin(), letters.end());
     std::string list;
@@ -401,11 +401,11 @@ unsigned VirtualMachine::GetDriveTypeA(const char* rootPathName)
     if (!rootPathName || !*rootPathName)
         return os::DriveNoRootDir;
     char letter = vcl::UpperChar(rootPathName[0]);
-    for (const Root& root : m_spec.Roots) {
+    for (const Root& root : m_settings.Roots) {
         if (root.Letter == letter)
             return root.Type;
     }
-    if (m_spec.MachinePlatform == Platform::NT && DriveAtLetter(letter))
+    if (m_settings.MachinePlatform == Platform::NT && DriveAtLetter(letter))
         return os::DriveCdrom;
     return os::DriveNoRootDir;
 }

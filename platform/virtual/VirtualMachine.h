@@ -20,7 +20,7 @@ namespace virt {
 class VirtualMachine final : public os::Os {
 public:
     static std::unique_ptr<VirtualMachine> Load(const std::string& machineFile, std::string& problem);
-    explicit VirtualMachine(MachineSpec spec);
+    explicit VirtualMachine(MachineSettings settings);
     ~VirtualMachine() override;
 
     os::Bool GetVersionExA(os::OsVersionInfo* info) override;
@@ -49,7 +49,7 @@ public:
     std::uint32_t AspiSendCommand(void* request);
 
     // For the tests: what the machine holds now.
-    const MachineSpec& Spec() const { return m_spec; }
+    const MachineSettings& Settings() const { return m_settings; }
     VirtualDrive& Drive(std::size_t index) { return *m_drives[index]; }
     std::size_t PendingRequests() const { return m_pending.size(); }
     std::size_t OpenHandles() const { return m_devices.size() + m_events.size(); }
@@ -75,7 +75,7 @@ private:
         const std::string& timeout, const std::string& outcome);
     void Wait(std::uint32_t milliseconds);
 
-    MachineSpec m_spec;
+    MachineSettings m_settings;
     std::vector<std::unique_ptr<VirtualDrive>> m_drives;
     std::map<os::Handle, VirtualDrive*> m_devices;
     std::map<os::Handle, Event> m_events;

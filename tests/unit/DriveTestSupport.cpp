@@ -41,10 +41,10 @@ MachineSession::MachineSession(const std::string& machineText, const std::string
 {
     ResetCddriveUnit();
     std::string problem;
-    auto spec = virt::ParseMachineFile(m_scratch.File("machine.ini"), machineText, problem);
-    if (!spec)
+    auto settings = virt::ParseMachineFile(m_scratch.File("machine.ini"), machineText, problem);
+    if (!settings)
         throw std::runtime_error(problem);
-    m_machine = std::make_unique<virt::VirtualMachine>(std::move(*spec));
+    m_machine = std::make_unique<virt::VirtualMachine>(std::move(*settings));
     os::UseSystem(m_machine.get());
 }
 

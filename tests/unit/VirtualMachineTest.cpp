@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Table, BadMachineFiles,
 TEST(MachineFile, ReadsEveryKeyWithItsDefaults)
 {
     std::string problem;
-    auto spec = virt::ParseMachineFile("dir/m.ini", R"([Machine]
+    auto settings = virt::ParseMachineFile("dir/m.ini", R"([Machine]
 Platform=9x            ; what GetVersionExA reports
 Aspi=not-ready
 AspiCompletion=deferred
@@ -83,17 +83,17 @@ Vanish=yes
 Fail=3B/00@3=03 0C 00;3C@1=corrupt
 )",
         problem);
-    ASSERT_TRUE(spec) << problem;
-    EXPECT_EQ(spec->MachinePlatform, virt::Platform::Win9x);
-    EXPECT_EQ(spec->Aspi, virt::AspiState::NotReady);
-    EXPECT_EQ(spec->Completion, virt::AspiCompletion::Deferred);
-    EXPECT_EQ(spec->MachineClock, virt::Clock::Virtual);
-    EXPECT_EQ(spec->CommandLog, (std::filesystem::path("dir") / "commands.log").string());
-    ASSERT_EQ(spec->Roots.size(), 2u);
-    EXPECT_EQ(spec->Roots[1].Letter, 'D');
-    EXPECT_EQ(spec->Roots[1].Type, 5u);
-    ASSERT_EQ(spec->Drives.size(), 1u);
-    const virt::DriveSpec& drive = spec->Drives[0];
+    ASSERT_TRUE(settings) << problem;
+    EXPECT_EQ(settings->MachinePlatform, virt::Platform::Win9x);
+    EXPECT_EQ(settings->Aspi, virt::AspiState::NotReady);
+    EXPECT_EQ(settings->Completion, virt::AspiCompletion::Deferred);
+    EXPECT_EQ(settings->MachineClock, virt::Clock::Virtual);
+    EXPECT_EQ(settings->CommandLog, (std::filesystem::path("dir") / "commands.log").string());
+    ASSERT_EQ(settings->Roots.size(), 2u);
+    EXPECT_EQ(settings->Roots[1].Letter, 'D');
+    EXPECT_EQ(settings->Roots[1].Type, 5u);
+    ASSERT_EQ(settings->Drives.size(), 1u);
+    const virt::DriveSettings& drive = settings->Drives[0];
     EXPECT_FALSE(drive.Letter);
     EXPECT_EQ(drive.HostAdapter, 2);
     EXPECT_EQ(std::string(drive.Identity.begin(), drive.Identity.end()), "QSI     DVD-ROM QKA-270 1A05");
@@ -110,14 +110,14 @@ Fail=3B/00@3=03 0C 00;3C@1=corrupt
     EXPECT_EQ(drive.Faults[0].Sense, (std::array<std::uint8_t, 3> { 0x03, 0x0C, 0x00 }));
     EXPECT_EQ(drive.Faults[1].Outcome, virt::FaultOutcome::Corrupt);
 
-    spec = virt::ParseMachineFile("m.ini", "[Drive0]\nLetter=E\n", problem);
-    ASSERT_TRUE(spec);
-    EXPECT_EQ(spec->MachinePlatform, virt::Platform::NT);
-    EXPECT_EQ(spec->MachineClock, virt::Clock::Real);
-    EXPECT_TRUE(spec->Drives[0].Opens);
-    EXPECT_EQ(spec->Drives[0].OpenError, 5u);
-    EXPECT_EQ(spec->Drives[0].DriveMedium, virt::Medium::None);
-    EXPECT_EQ(std::string(spec->Drives[0].Identity.begin(), spec->Drives[0].Identity.end()), std::string(28, ' '));
+    settings = virt::ParseMachineFile("m.ini", "[Drive0]\nLetter=E\n", problem);
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->MachinePlatform, virt::Platform::NT);
+    EXPECT_EQ(settings->MachineClock, virt::Clock::Real);
+    EXPECT_TRUE(settings->Drives[0].Opens);
+    EXPECT_EQ(settings->Drives[0].OpenError, 5u);
+    EXPECT_EQ(settings->Drives[0].DriveMedium, virt::Medium::None);
+    EXPECT_EQ(std::string(settings->Drives[0].Identity.begin(), settings->Drives[0].Identity.end()), std::string(28, ' '));
 }
 
 TEST(MachineFile, AFileThatCannotBeReadIsNamed)
