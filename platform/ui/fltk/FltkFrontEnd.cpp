@@ -2,7 +2,7 @@
 
 #include "platform/ui/IconPixels.h"
 #include "platform/ui/LayoutReport.h"
-#include "platform/ui/ProgressPixels.h"
+#include "platform/ui/FormLayout.h"
 #include "platform/vcl/Forms.h"
 
 #include <FL/Fl.H>
@@ -29,17 +29,6 @@ FltkFrontEnd* s_current = nullptr;
 constexpr Fl_Font FormFont = FL_HELVETICA_BOLD;
 constexpr int FormFontSize = 14;
 
-// Position of a control relative to the window: its bounds plus those of its parents
-// below the form.
-void WindowPosition(const TControl& control, int& x, int& y)
-{
-    x = control.Bounds().Left;
-    y = control.Bounds().Top;
-    for (TControl* parent = control.Parent(); parent && parent->Kind() != ControlKind::Form; parent = parent->Parent()) {
-        x += parent->Bounds().Left;
-        y += parent->Bounds().Top;
-    }
-}
 
 // Menu labels treat '/', '\', '&' and '_' specially.
 std::string MenuLabel(const std::string& text)
@@ -160,14 +149,9 @@ Fl_Widget* FltkFrontEnd::CreateWidget(TControl& control)
 void FltkFrontEnd::AttachForm(TForm& form)
 {
     m_form = &form;
-    TControl* panel = nullptr;
-    for (TControl* control : form.Components()) {
-        if (control->Parent() == &form)
-            panel = control;
-    }
-    // The window fits itself around its panel.
-    int width = panel ? panel->Bounds().Width : form.Bounds().Width;
-    int height = panel ? panel->Bounds().Height : form.Bounds().Height;
+    int width = 0;
+    int height = 0;
+    ClientSize(form, width, height);
     m_window = std::make_unique<Fl_Double_Window>(form.Bounds().Left, form.Bounds().Top, width, height);
     m_window->callback(&FltkFrontEnd::OnClose, this);
     m_window->labelfont(FormFont);
@@ -263,12 +247,8 @@ void FltkFrontEnd::ControlChanged(TControl& control, Property property)
         if (binding.Control != &control)
             continue;
         Sync(binding);
-        if (property == Property::Progress) {
-            int filled = FilledPixels(static_cast<TProgressBar&>(control));
-            if (filled == m_filledPixels)
-                return;
-            m_filledPixels = filled;
-        }
+        if (property == Property::Progress && !m_progress.Moved(static_cast<TProgressBar&>(control)))
+            return;
         // A long handler repaints what it changed at once.
         if (m_busy && m_window && m_window->shown()
             && (property == Property::Repaint || property == Property::Progress))
@@ -287,16 +267,7 @@ void FltkFrontEnd::CursorChanged(TCursor cursor)
 
 TModalResult FltkFrontEnd::RunDialog(const std::string& text, DialogKind kind, TMsgDlgButtons buttons)
 {
-    const char* caption = "";
-    switch (kind) {
-    case DialogKind::Message:
-    case DialogKind::Exception: caption = Application->Title.c_str(); break;
-    case DialogKind::Warning: caption = "Warning"; break;
-    case DialogKind::Confirmation: caption = "Confirm"; break;
-    case DialogKind::Error: caption = "Error"; break;
-    case DialogKind::Information: caption = "Information"; break;
-    }
-    fl_message_title(caption);
+    fl_message_title(DialogCaption(kind));
     fl_message_font(FormFont, 14);
     if (buttons == TMsgDlgButtons::YesNo) {
         // No is the Escape button, Yes the Return button.

@@ -3,6 +3,7 @@
 // The window on Linux desktops: the designed form laid out with FLTK widgets, FLTK's
 // message boxes, and FLTK's event loop.
 
+#include "platform/ui/FormLayout.h"
 #include "platform/vcl/FrontEnd.h"
 
 #include <cstdint>
@@ -55,7 +56,7 @@ private:
     std::unique_ptr<Fl_RGB_Image> m_icon;
     bool m_updating = false;
     bool m_busy = false;
-    int m_filledPixels = -1;
+    ProgressPainter m_progress;
 };
 
 } // namespace ui

@@ -1,7 +1,7 @@
 #include "platform/ui/win32/Win32FrontEnd.h"
 
 #include "platform/ui/LayoutReport.h"
-#include "platform/ui/ProgressPixels.h"
+#include "platform/ui/FormLayout.h"
 #include "platform/vcl/Forms.h"
 
 #include <windows.h>
@@ -29,15 +29,6 @@ struct Binding {
     int Id;
 };
 
-void WindowPosition(const TControl& control, int& x, int& y)
-{
-    x = control.Bounds().Left;
-    y = control.Bounds().Top;
-    for (TControl* parent = control.Parent(); parent && parent->Kind() != ControlKind::Form; parent = parent->Parent()) {
-        x += parent->Bounds().Left;
-        y += parent->Bounds().Top;
-    }
-}
 
 std::string WindowText(HWND window)
 {
@@ -90,7 +81,7 @@ private:
     bool m_updating = false;
     bool m_busy = false;
     bool m_waiting = false;
-    int m_filledPixels = -1;
+    ProgressPainter m_progress;
 };
 
 Win32FrontEnd::Win32FrontEnd()
@@ -181,13 +172,10 @@ HWND Win32FrontEnd::CreateControl(TControl& control, int id)
 void Win32FrontEnd::AttachForm(TForm& form)
 {
     m_form = &form;
-    TControl* panel = nullptr;
-    for (TControl* control : form.Components()) {
-        if (control->Parent() == &form)
-            panel = control;
-    }
-    // The window fits itself around its panel.
-    RECT frame { 0, 0, panel ? panel->Bounds().Width : form.Bounds().Width, panel ? panel->Bounds().Height : form.Bounds().Height };
+    int width = 0;
+    int height = 0;
+    ClientSize(form, width, height);
+    RECT frame { 0, 0, width, height };
     // No WS_CLIPCHILDREN: the group box paints only its frame, the window the rest.
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRectEx(&frame, style, FALSE, 0);
@@ -264,12 +252,8 @@ void Win32FrontEnd::ControlChanged(TControl& control, Property property)
         if (binding.Control != &control)
             continue;
         Sync(binding);
-        if (property == Property::Progress) {
-            int filled = FilledPixels(static_cast<TProgressBar&>(control));
-            if (filled == m_filledPixels)
-                return;
-            m_filledPixels = filled;
-        }
+        if (property == Property::Progress && !m_progress.Moved(static_cast<TProgressBar&>(control)))
+            return;
         // A long handler repaints what it changed at once, taking no input meanwhile.
         if (property == Property::Progress) {
             RedrawWindow(binding.Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -293,15 +277,15 @@ void Win32FrontEnd::CursorChanged(TCursor cursor)
 
 TModalResult Win32FrontEnd::RunDialog(const std::string& text, DialogKind kind, TMsgDlgButtons buttons)
 {
-    const char* caption = Application->Title.c_str();
+    const char* caption = DialogCaption(kind);
     UINT flags = buttons == TMsgDlgButtons::YesNo ? MB_YESNO | MB_DEFBUTTON1 : MB_OK;
     switch (kind) {
     case DialogKind::Message: break;
     case DialogKind::Exception: flags |= MB_ICONSTOP; break;
-    case DialogKind::Warning: caption = "Warning"; flags |= MB_ICONWARNING; break;
-    case DialogKind::Confirmation: caption = "Confirm"; flags |= MB_ICONQUESTION; break;
-    case DialogKind::Error: caption = "Error"; flags |= MB_ICONERROR; break;
-    case DialogKind::Information: caption = "Information"; flags |= MB_ICONINFORMATION; break;
+    case DialogKind::Warning: flags |= MB_ICONWARNING; break;
+    case DialogKind::Confirmation: flags |= MB_ICONQUESTION; break;
+    case DialogKind::Error: flags |= MB_ICONERROR; break;
+    case DialogKind::Information: flags |= MB_ICONINFORMATION; break;
     }
     HWND owner = m_window && IsWindowVisible(m_window) ? m_window : nullptr;
     if (buttons == TMsgDlgButtons::YesNo)
