@@ -1,5 +1,6 @@
 #include "platform/ui/console/ConsoleFrontEnd.h"
 
+#include "platform/ui/UserEvents.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/SysUtils.h"
 
@@ -312,8 +313,7 @@ void ConsoleFrontEnd::ChooseRow(const std::string& argument, TApplication& appli
         PrintLine("no such row: " + argument);
         return;
     }
-    combo->SetItemIndex(row);
-    application.Dispatch([combo] { combo->Change(); });
+    application.Dispatch([combo, row] { ui::ChooseRow(*combo, row); });
 }
 
 void ConsoleFrontEnd::TypeText(const std::string& argument, TApplication& application)
@@ -323,8 +323,7 @@ void ConsoleFrontEnd::TypeText(const std::string& argument, TApplication& applic
         PrintLine("there is no text field");
         return;
     }
-    combo->SetText(argument);
-    application.Dispatch([combo] { combo->Change(); });
+    application.Dispatch([combo, argument] { ui::TypeText(*combo, argument); });
 }
 
 void ConsoleFrontEnd::ChooseFile(const std::string& argument, TApplication& application)
@@ -346,8 +345,7 @@ void ConsoleFrontEnd::ChooseFile(const std::string& argument, TApplication& appl
             return;
         }
     }
-    list->SetItemIndex(index);
-    application.Dispatch([list] { list->Click(); });
+    application.Dispatch([list, index] { ui::ChooseFile(*list, index); });
 }
 
 void ConsoleFrontEnd::PressButton(TApplication& application)
@@ -361,7 +359,7 @@ void ConsoleFrontEnd::PressButton(TApplication& application)
         PrintLine("the button is disabled");
         return;
     }
-    application.Dispatch([button] { button->Click(); });
+    application.Dispatch([button] { Press(*button); });
 }
 
 void ConsoleFrontEnd::Execute(const std::string& line, TApplication& application)

@@ -2,6 +2,7 @@
 
 #include "platform/ui/IconPixels.h"
 #include "platform/ui/LayoutReport.h"
+#include "platform/ui/UserEvents.h"
 #include "platform/ui/FormLayout.h"
 #include "platform/vcl/Forms.h"
 
@@ -80,7 +81,7 @@ int FltkFrontEnd::FilterEvent(int event, Fl_Window* window)
     bool input = event == FL_PUSH || event == FL_RELEASE || event == FL_DRAG || event == FL_KEYDOWN || event == FL_KEYUP
         || event == FL_MOUSEWHEEL || event == FL_SHORTCUT || event == FL_PASTE || event == FL_DND_ENTER
         || event == FL_DND_DRAG || event == FL_DND_RELEASE;
-    if (self && self->m_busy && input && window == self->m_window.get())
+    if (self && self->m_gate.Busy() && input && window == self->m_window.get())
         return 0;
     return Fl::handle_(event, window);
 }
@@ -195,7 +196,7 @@ const FltkFrontEnd::Binding* FltkFrontEnd::Find(const Fl_Widget* widget) const
 // Copies a control's state into its widget; the widget's own callbacks stay quiet.
 void FltkFrontEnd::Sync(const Binding& binding)
 {
-    m_updating = true;
+    m_gate.SetUpdating(true);
     TControl& control = *binding.Control;
     Fl_Widget* widget = binding.Widget;
     control.Visible() ? widget->show() : widget->hide();
@@ -233,7 +234,7 @@ void FltkFrontEnd::Sync(const Binding& binding)
     default: widget->copy_label(control.Caption().c_str()); break;
     }
     widget->redraw();
-    m_updating = false;
+    m_gate.SetUpdating(false);
 }
 
 void FltkFrontEnd::ControlChanged(TControl& control, Property property)
@@ -250,7 +251,7 @@ void FltkFrontEnd::ControlChanged(TControl& control, Property property)
         if (property == Property::Progress && !m_progress.Moved(static_cast<TProgressBar&>(control)))
             return;
         // A long handler repaints what it changed at once.
-        if (m_busy && m_window && m_window->shown()
+        if (m_gate.Busy() && m_window && m_window->shown()
             && (property == Property::Repaint || property == Property::Progress))
             Fl::check();
         return;
@@ -282,11 +283,7 @@ TModalResult FltkFrontEnd::RunDialog(const std::string& text, DialogKind kind, T
 
 void FltkFrontEnd::Fire(const std::function<void()>& handler)
 {
-    if (m_busy || m_updating || !m_application)
-        return;
-    m_busy = true;
-    m_application->Dispatch(handler);
-    m_busy = false;
+    m_gate.Fire(m_application, handler);
     Report();
 }
 
@@ -294,59 +291,50 @@ void FltkFrontEnd::OnRowChosen(Fl_Widget* widget, void* data)
 {
     auto* self = static_cast<FltkFrontEnd*>(data);
     const Binding* binding = self->Find(widget);
-    if (!binding || self->m_updating)
+    if (!binding || self->m_gate.Updating())
         return;
     auto* combo = static_cast<TComboBox*>(binding->Control);
     int row = static_cast<Fl_Menu_Button*>(widget)->value();
-    self->Fire([combo, row] {
-        combo->SetItemIndex(row);
-        combo->Change();
-    });
+    self->Fire([combo, row] { ChooseRow(*combo, row); });
 }
 
 void FltkFrontEnd::OnTextTyped(Fl_Widget* widget, void* data)
 {
     auto* self = static_cast<FltkFrontEnd*>(data);
     const Binding* binding = self->Find(widget);
-    if (!binding || self->m_updating)
+    if (!binding || self->m_gate.Updating())
         return;
     auto* combo = static_cast<TComboBox*>(binding->Control);
     std::string text = static_cast<Fl_Input*>(widget)->value();
-    self->Fire([combo, text] {
-        combo->SetText(text);
-        combo->Change();
-    });
+    self->Fire([combo, text] { TypeText(*combo, text); });
 }
 
 void FltkFrontEnd::OnFileChosen(Fl_Widget* widget, void* data)
 {
     auto* self = static_cast<FltkFrontEnd*>(data);
     const Binding* binding = self->Find(widget);
-    if (!binding || self->m_updating)
+    if (!binding || self->m_gate.Updating())
         return;
     auto* list = static_cast<TFileListBox*>(binding->Control);
     int index = static_cast<Fl_Hold_Browser*>(widget)->value() - 1;
-    self->Fire([list, index] {
-        list->SetItemIndex(index);
-        list->Click();
-    });
+    self->Fire([list, index] { ChooseFile(*list, index); });
 }
 
 void FltkFrontEnd::OnButton(Fl_Widget* widget, void* data)
 {
     auto* self = static_cast<FltkFrontEnd*>(data);
     const Binding* binding = self->Find(widget);
-    if (!binding || self->m_updating)
+    if (!binding || self->m_gate.Updating())
         return;
     auto* button = static_cast<TButton*>(binding->Control);
-    self->Fire([button] { button->Click(); });
+    self->Fire([button] { Press(*button); });
 }
 
 void FltkFrontEnd::OnClose(Fl_Widget*, void* data)
 {
     auto* self = static_cast<FltkFrontEnd*>(data);
     // A running handler cannot be left; closing is always allowed otherwise.
-    if (self->m_busy || !self->m_form)
+    if (self->m_gate.Busy() || !self->m_form)
         return;
     self->m_form->Close();
 }

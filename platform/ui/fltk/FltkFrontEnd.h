@@ -4,6 +4,7 @@
 // message boxes, and FLTK's event loop.
 
 #include "platform/ui/FormLayout.h"
+#include "platform/ui/UserEvents.h"
 #include "platform/vcl/FrontEnd.h"
 
 #include <cstdint>
@@ -54,8 +55,7 @@ private:
     std::vector<Binding> m_bindings;
     std::vector<std::uint8_t> m_iconPixels;
     std::unique_ptr<Fl_RGB_Image> m_icon;
-    bool m_updating = false;
-    bool m_busy = false;
+    HandlerGate m_gate;
     ProgressPainter m_progress;
 };
 

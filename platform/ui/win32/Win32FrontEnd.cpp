@@ -1,6 +1,7 @@
 #include "platform/ui/win32/Win32FrontEnd.h"
 
 #include "platform/ui/LayoutReport.h"
+#include "platform/ui/UserEvents.h"
 #include "platform/ui/FormLayout.h"
 #include "platform/vcl/Forms.h"
 
@@ -78,8 +79,7 @@ private:
     HWND m_window = nullptr;
     HFONT m_font = nullptr;
     std::vector<Binding> m_bindings;
-    bool m_updating = false;
-    bool m_busy = false;
+    HandlerGate m_gate;
     bool m_waiting = false;
     ProgressPainter m_progress;
 };
@@ -200,7 +200,7 @@ void Win32FrontEnd::AttachForm(TForm& form)
 
 void Win32FrontEnd::Sync(const Binding& binding)
 {
-    m_updating = true;
+    m_gate.SetUpdating(true);
     TControl& control = *binding.Control;
     HWND window = binding.Window;
     // The control's own visibility, whether or not the window shows yet.
@@ -238,7 +238,7 @@ void Win32FrontEnd::Sync(const Binding& binding)
     }
     default: SetWindowTextA(window, control.Caption().c_str()); break;
     }
-    m_updating = false;
+    m_gate.SetUpdating(false);
 }
 
 void Win32FrontEnd::ControlChanged(TControl& control, Property property)
@@ -302,11 +302,7 @@ TModalResult Win32FrontEnd::RunDialog(const std::string& text, DialogKind kind, 
 
 void Win32FrontEnd::Fire(const std::function<void()>& handler)
 {
-    if (m_busy || m_updating || !m_application)
-        return;
-    m_busy = true;
-    m_application->Dispatch(handler);
-    m_busy = false;
+    m_gate.Fire(m_application, handler);
     Report();
 }
 
@@ -320,27 +316,18 @@ void Win32FrontEnd::Command(int id, int notification)
         if (control->Kind() == ControlKind::ComboBox && notification == CBN_SELCHANGE) {
             auto* combo = static_cast<TComboBox*>(control);
             int row = static_cast<int>(SendMessageA(window, CB_GETCURSEL, 0, 0));
-            Fire([combo, row] {
-                combo->SetItemIndex(row);
-                combo->Change();
-            });
+            Fire([combo, row] { ChooseRow(*combo, row); });
         } else if (control->Kind() == ControlKind::ComboBox && notification == CBN_EDITCHANGE) {
             auto* combo = static_cast<TComboBox*>(control);
             std::string text = WindowText(window);
-            Fire([combo, text] {
-                combo->SetText(text);
-                combo->Change();
-            });
+            Fire([combo, text] { TypeText(*combo, text); });
         } else if (control->Kind() == ControlKind::FileListBox && notification == LBN_SELCHANGE) {
             auto* list = static_cast<TFileListBox*>(control);
             int index = static_cast<int>(SendMessageA(window, LB_GETCURSEL, 0, 0));
-            Fire([list, index] {
-                list->SetItemIndex(index);
-                list->Click();
-            });
+            Fire([list, index] { ChooseFile(*list, index); });
         } else if (control->Kind() == ControlKind::Button && notification == BN_CLICKED) {
             auto* button = static_cast<TButton*>(control);
-            Fire([button] { button->Click(); });
+            Fire([button] { Press(*button); });
         }
         return;
     }
@@ -362,7 +349,7 @@ LRESULT Win32FrontEnd::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
-        if (!m_updating)
+        if (!m_gate.Updating())
             Command(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_CTLCOLORSTATIC:
@@ -379,7 +366,7 @@ LRESULT Win32FrontEnd::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CLOSE:
         // Closing is always allowed, but never in the middle of a handler.
-        if (!m_busy && m_form)
+        if (!m_gate.Busy() && m_form)
             m_form->Close();
         return 0;
     default: break;
