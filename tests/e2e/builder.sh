@@ -223,4 +223,15 @@ krv_expect_contains "a destroyed marker" "|Building fail: not found key-word in 
 krv_expect_equal "a destroyed marker: the old file stays" "old" "$(cat "$S/1A03.EXE")"
 ls "$S"/*.part >/dev/null 2>&1 && krv_fail "a temporary file was left behind"
 
+# A current directory longer than 255 characters (not under Wine, which keeps to
+# shorter paths itself).
+if [ ${#KRV_LAUNCHER[@]} = 0 ]; then
+    deep="$S/$(printf 'd%.0s' $(seq 100))/$(printf 'e%.0s' $(seq 100))/$(printf 'f%.0s' $(seq 100))"
+    mkdir -p "$deep"
+    cp "$S/KRVFLASH.EXE" "$S/KRVFLASH.INI" "$S/1A03.BIN" "$deep/"
+    (cd "$deep" && printf 'file 1A03.BIN\nclick\n\nclose\n' | KRVFLASH_UI=console ./KRVFLASH.EXE >"$deep/out.txt" 2>&1)
+    grep -q 'status: Build 1A03.EXE complete!' "$deep/out.txt" || krv_fail "a current directory of ${#deep} characters"
+    cmp -s -i "$((m + 152)):0" -n 16384 "$deep/1A03.EXE" "$S/1A03.BIN" || krv_fail "a long current directory: the flasher holds the image"
+fi
+
 krv_finish

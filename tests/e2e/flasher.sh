@@ -132,6 +132,16 @@ D: 12 00 00 00 80 00 00 00 00 00 00 00 in 128 t=60 -> 00 00 00
 E: 12 00 00 00 80 00 00 00 00 00 00 00 in 128 t=60 -> 00 00 00
 F: 12 00 00 00 80 00 00 00 00 00 00 00 in 128 t=60 -> 00 00 00" "$(krv_log)"
 
+# Text typed into the drive list's field selects no row: the drive chosen before is the
+# one FLASH works on.
+krv_run $'yes\nrow 1\ntype something\nclick\nno\nclose\n' RANGE.EXE machine
+krv_expect_contains "typed text keeps the chosen drive" "|Update Firmware 1AZZ to 1A07 ?"
+
+# A header text of 25 characters without a zero byte stays within its field.
+krv_flasher LONGMODEL Model=ABCDEFGHIJKLMNOPQRSTUVWXY "Inquiry=$INQUIRY" FWRange=1A00-1AZZ Vendor=QSI BinName=1A07 IMAGE=plain.bin
+krv_run $'no\n' LONGMODEL.EXE machine
+krv_expect_contains "a full text field" "|This flash utility only supports QSI ABCDEFGHIJKLMNOPQRSTUVWXY drive with firmware:1A00-1AZZ"
+
 # --- Eligibility ------------------------------------------------------------------------
 # rows_of PROGRAM: the rows the flasher offers for the machine file, one drive letter each.
 rows_of() {
@@ -355,6 +365,28 @@ rows:
   1  0-0-0 E: QSI     DVD-ROM QKA-270 1A05
 rows:
   0* 0"
+
+# --- The 9x family: ASPI, more drives than a fixed table of 20 rows would hold --------------
+nine_x="[Machine]
+Platform=9x
+Clock=virtual
+CommandLog=log"
+for n in $(seq 0 23); do
+    nine_x="$nine_x
+[Drive$n]
+HostAdapter=$((n / 2))
+Target=$((n % 2))
+Vendor=QSI
+Product=DVD-ROM QKA-270
+Revision=1A05
+FlashId=BF B6 00 02"
+done
+krv_machine "$nine_x"
+krv_run $'yes\nrow 23\nclick\nyes\nclose\n' RANGE.EXE machine
+krv_expect_contains "24 rows on the 9x family" "  23* 11-1-0  : QSI     DVD-ROM QKA-270 1A05"
+krv_expect_contains "the 24th row flashes" "status: Flash Completed."
+krv_expect_equal "the flash command goes to that drive over ASPI" "11:1:0 3B 05 01 00 00 00 00 00 00 80 00 00 in 16 t=- -> 00 00 00" \
+    "$(krv_log | grep ' 80 00 00 in 16')"
 
 # --- A machine file that cannot be used ---------------------------------------------------
 printf '[Machine]\nClock=sometimes\n' >"$KRV_SCRATCH/machine.ini"
