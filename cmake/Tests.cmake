@@ -49,7 +49,7 @@ if(NOT CMAKE_CROSSCOMPILING)
   foreach(script IN LISTS KRVFLASH_E2E_SCRIPTS)
     add_test(NAME e2e.linux.${script}
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/${script}.sh $<TARGET_FILE:package_tool> $<TARGET_FILE:krvflash>)
-    set_tests_properties(e2e.linux.${script} PROPERTIES LABELS e2e)
+    set_tests_properties(e2e.linux.${script} PROPERTIES LABELS e2e TIMEOUT 600)
   endforeach()
   add_test(NAME e2e.linux.marker
     COMMAND $<TARGET_FILE:package_tool> check-marker $<TARGET_FILE:krvflash>)

@@ -27,7 +27,8 @@ foreach(script IN LISTS KRVFLASH_E2E_SCRIPTS)
   set_tests_properties(e2e.windows.${script} PROPERTIES
     ENVIRONMENT "${KRVFLASH_WINE_ENVIRONMENT}"
     FIXTURES_REQUIRED wine
-    LABELS "windows;e2e")
+    LABELS "windows;e2e"
+    TIMEOUT 600)
 endforeach()
 
 foreach(build IN ITEMS win64 win32)
