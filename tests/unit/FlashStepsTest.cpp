@@ -2,6 +2,7 @@
 #include "flash/CommandSet.h"
 #include "flash/Eligibility.h"
 #include "flash/FlashProfile.h"
+#include "platform/vcl/Forms.h"
 #include "tests/unit/DriveTestSupport.h"
 
 #include <cstring>
@@ -261,6 +262,38 @@ TEST(Comparisons, OrdinalAndFamily)
     EXPECT_FALSE(SameRevisionFamily("1A05", "2A07"));
     EXPECT_FALSE(SameRevisionFamily("\xE9" "105", "\xC9" "107")); // only a to z fold
     EXPECT_TRUE(SameRevisionFamily("    ", " 1A"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(FlasherWindow, DestroyingItClosesTheDrivesAndFreesTheBuffers)
+{
+    Flasher flasher("");
+    TFlashForm& form = *flasher.Form;
+    ASSERT_TRUE(form.Drives);
+    EXPECT_TRUE(form.TransferBuffer);
+    EXPECT_EQ(CDDrive::DataBuffer(), form.TransferBuffer.Data());
+    EXPECT_EQ(CddriveState().DataBufferLength, 0x4000u);
+    EXPECT_EQ(CddriveState().OpenDriveCount, 1);
+    EXPECT_EQ(flasher.Session.Machine().OpenHandles(), 1u);
+    form.FormDestroy(nullptr);
+    EXPECT_FALSE(form.Drives);
+    EXPECT_FALSE(form.TransferBuffer);
+    EXPECT_EQ(CddriveState().OpenDriveCount, 0);
+    EXPECT_EQ(flasher.Session.Machine().OpenHandles(), 0u);
+}
+
+TEST(FlasherWindow, DecliningTheWarningOpensNoDrive)
+{
+    Flasher flasher("", "no\n");
+    TFlashForm& form = *flasher.Form;
+    EXPECT_FALSE(form.Drives);
+    EXPECT_FALSE(form.TransferBuffer);
+    EXPECT_TRUE(form.CloseRequested());
+    EXPECT_TRUE(vcl::Application->QuitPosted());
+    EXPECT_EQ(flasher.Session.Log(), "");
 }
 
 } // namespace
