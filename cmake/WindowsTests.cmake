@@ -12,8 +12,11 @@ set(KRVFLASH_WINE_ENVIRONMENT
 set(win64 ${KRVFLASH_WINDOWS_x86_64_DIR})
 set(win32 ${KRVFLASH_WINDOWS_i686_DIR})
 
-# One prefix for all Wine tests, made before the first of them.
-add_test(NAME windows.prefix COMMAND ${CMAKE_COMMAND} -E env ${KRVFLASH_WINE_ENVIRONMENT} ${KRVFLASH_WINEBOOT} -i)
+# One prefix for all Wine tests, made before the first of them; the fixture waits until
+# Wine has settled (its server ends), so no test runs while the new prefix is updated.
+find_program(KRVFLASH_WINESERVER NAMES wineserver REQUIRED)
+add_test(NAME windows.prefix COMMAND ${CMAKE_COMMAND} -E env ${KRVFLASH_WINE_ENVIRONMENT}
+  sh -c "\"$1\" -i && \"$2\" -w" prefix ${KRVFLASH_WINEBOOT} ${KRVFLASH_WINESERVER})
 set_tests_properties(windows.prefix PROPERTIES FIXTURES_SETUP wine LABELS windows)
 
 add_test(NAME windows.unit COMMAND ${KRVFLASH_WINE} ${win64}/krvflash_tests.exe)

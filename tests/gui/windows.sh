@@ -37,6 +37,7 @@ trap cleanup EXIT
 if [ "$FRONT_END" = win32 ]; then
     wineserver -k 2>/dev/null
     wineboot -i >/dev/null 2>&1
+    wineserver -w 2>/dev/null
 fi
 
 cp "$PROGRAM" "$SCRATCH/KRVFLASH.EXE"
