@@ -1,5 +1,6 @@
 #include "platform/virtual/VirtualMachine.h"
 
+#include "platform/os/DriveRoots.h"
 #include "platform/os/SystemMessages.h"
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
@@ -383,17 +384,7 @@ std::uint32_t VirtualMachine::GetLogicalDriveStringsA(std::uint32_t bufferLength
             letters.push_back(*drive->Settings().Letter);
     }
     std::sort(letters.begin(), letters.end());
-    std::string list;
-    for (char letter : letters) {
-        list += letter;
-        list += ":\\";
-        list += '\0';
-    }
-    if (list.size() + 1 > bufferLength || !buffer)
-        return static_cast<std::uint32_t>(list.size() + 1);
-    std::memcpy(buffer, list.data(), list.size());
-    buffer[list.size()] = '\0';
-    return static_cast<std::uint32_t>(list.size());
+    return os::CopyDriveRoots(letters, bufferLength, buffer);
 }
 
 unsigned VirtualMachine::GetDriveTypeA(const char* rootPathName)

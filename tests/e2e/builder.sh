@@ -150,13 +150,7 @@ fi
 krv_machine "[Machine]
 Clock=virtual
 CommandLog=log
-[Drive4]
-Letter=E
-Vendor=QSI
-Product=DVD-ROM QKA-270
-Revision=1A05
-FlashId=BF B6 00 02
-FlashFile=flashed.bin"
+$(krv_drive E 1A05 'FlashId=BF B6 00 02' FlashFile=flashed.bin)"
 krv_run $'yes\nclick\nyes\nclose\n' 1A07.EXE machine
 krv_expect_contains "the built flasher's warning" "|This flash utility only supports QSI QKA-270 drive with firmware:1A00-1AZZ"
 krv_expect_contains "the built flasher flashes" "status: Flash Completed."

@@ -12,15 +12,7 @@ machine() { # machine FAULT RULES
     krv_machine "[Machine]
 Clock=virtual
 CommandLog=log
-[Drive4]
-Letter=E
-Vendor=QSI
-Product=DVD-ROM QKA-270
-Revision=1A05
-Medium=present
-FlashId=BF B6 00 02
-FlashFile=flashed.bin
-Fail=$1"
+$(krv_drive E 1A05 Medium=present 'FlashId=BF B6 00 02' FlashFile=flashed.bin "Fail=$1")"
     rm -f "$KRV_SCRATCH/flashed.bin"
 }
 flash() {

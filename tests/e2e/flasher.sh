@@ -5,12 +5,6 @@
 . "$(dirname "$0")/lib.sh"
 
 INQUIRY='QSI     DVD-ROM QKA-270 '
-drive() { # drive LETTER REVISION [MORE KEYS...]
-    local letter=$1 revision=$2
-    shift 2
-    printf '[Drive%d]\nLetter=%s\nVendor=QSI\nProduct=DVD-ROM QKA-270\nRevision=%s\n' "$(($(printf '%d' "'$letter") - 65))" "$letter" "$revision"
-    printf '%s\n' "$@"
-}
 machine_head='[Machine]
 Clock=virtual
 CommandLog=log
@@ -24,7 +18,7 @@ krv_flasher OPEN Model=QKA-270 "Inquiry=$INQUIRY" "FWRange=---- ----" Vendor=QSI
 
 # --- The warning, in both wordings; declining it touches no drive -----------------------
 krv_machine "$machine_head
-$(drive E 1A05)"
+$(krv_drive E 1A05)"
 krv_run $'no\n' RANGE.EXE machine
 krv_expect_status "declined warning"
 krv_expect_equal "warning with a revision range" "caption:  Flash Utility V1.049 
@@ -106,8 +100,8 @@ Letter=D
 Vendor=QSI
 Product=CDRW QCW-5216
 Revision=2B10
-$(drive E 1A05)
-$(drive F 1AZZ)"
+$(krv_drive E 1A05)
+$(krv_drive F 1AZZ)"
 krv_run $'yes\nrow 1\nrow 0\nclose\n' RANGE.EXE machine
 krv_expect_contains "two rows, the first selected" "caption: QSI Flash Utility V1.049 QKA-270
 label: Select the QSI drive you want to update:
@@ -149,13 +143,13 @@ rows_of() {
     printf '%s\n' "$KRV_OUTPUT" | sed -n '/^> /q; /^  [0-9]/s/^  [0-9]*[* ] 0-0-0 \(.\):.*/\1/p' | sort -u | tr -d '\n'
 }
 krv_machine "$machine_head
-$(drive D 1A00)
-$(drive E 1A05)
-$(drive F 1AZZ)
-$(drive G 1B00)
-$(drive H 19ZZ)
-$(drive I 1a05)
-$(drive J 0900)
+$(krv_drive D 1A00)
+$(krv_drive E 1A05)
+$(krv_drive F 1AZZ)
+$(krv_drive G 1B00)
+$(krv_drive H 19ZZ)
+$(krv_drive I 1a05)
+$(krv_drive J 0900)
 [Drive10]
 Letter=K
 Vendor=qsi
@@ -196,7 +190,7 @@ E: 3C 01 01 00 40 00 00 40 00 00 00 00 in 16384 t=60 -> 00 00 00'
 refresh='E: 12 00 00 00 80 00 00 00 00 00 00 00 in 128 t=60 -> 00 00 00'
 flash_machine() { # flash_machine MORE KEYS... for drive E
     krv_machine "$machine_head
-$(drive E 1A05 Medium=present FlashId='BF B6 00 02' RevisionAfterFlash=1A07 FlashFile=flashed.bin "$@")"
+$(krv_drive E 1A05 Medium=present FlashId='BF B6 00 02' RevisionAfterFlash=1A07 FlashFile=flashed.bin "$@")"
 }
 
 flash_machine
@@ -261,9 +255,8 @@ E: 3B 05 01 00 00 00 00 00 00 80 00 00 in 16 t=180 -> 00 00 00
 $refresh" "$(run_log)"
 
 # An unknown flash ID: the four-byte record, no profile verification, the flash goes on.
-flash_machine Fail=DF11@1=lie
 krv_machine "$machine_head
-$(drive E 1A05 Medium=present 'FlashId=37 0D 00 01' FlashFile=flashed.bin)"
+$(krv_drive E 1A05 Medium=present 'FlashId=37 0D 00 01' FlashFile=flashed.bin)"
 flash TAGGED.EXE
 krv_expect_equal "unknown flash ID" "$prepare
 E: DF 11 00 00 00 00 00 00 00 00 00 00 in 128 t=60 -> 00 00 00
@@ -320,7 +313,7 @@ krv_expect_contains "another revision family" "> click
 > close"
 krv_expect_equal "another revision family: nothing sent" "" "$(run_log)"
 krv_machine "$machine_head
-$(drive E aA05)"
+$(krv_drive E aA05)"
 krv_run $'yes\nclick\nno\nclose\n' LOWERFAMILY.EXE machine
 krv_expect_contains "the family check ignores letter case" "|Update Firmware aA05 to aA07 ?"
 

@@ -29,6 +29,15 @@ krv_image() {
     (cd "$KRV_SCRATCH" && "$KRV_TOOL" make-image "$1" "$2" "$3") || { echo "cannot make image $3"; exit 1; }
 }
 
+# krv_drive LETTER REVISION [KEY=VALUE...]: a machine-file section for an NT drive of
+# the sample model (QSI DVD-ROM QKA-270) at LETTER, numbered after its letter.
+krv_drive() {
+    local letter=$1 revision=$2
+    shift 2
+    printf '[Drive%d]\nLetter=%s\nVendor=QSI\nProduct=DVD-ROM QKA-270\nRevision=%s\n' "$(($(printf '%d' "'$letter") - 65))" "$letter" "$revision"
+    printf '%s\n' "$@"
+}
+
 # krv_machine TEXT: the machine file machine.ini; the command log starts empty.
 krv_machine() {
     printf '%s\n' "$1" >"$KRV_SCRATCH/machine.ini"

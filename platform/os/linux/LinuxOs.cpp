@@ -1,5 +1,6 @@
 #include "platform/os/linux/LinuxOs.h"
 
+#include "platform/os/DriveRoots.h"
 #include "platform/os/SystemMessages.h"
 
 #include <algorithm>
@@ -309,17 +310,10 @@ std::uint32_t LinuxOs::FormatMessageA(std::uint32_t, const void*, std::uint32_t 
 
 std::uint32_t LinuxOs::GetLogicalDriveStringsA(std::uint32_t bufferLength, char* buffer)
 {
-    std::string list;
-    for (const OpticalDrive& drive : Drives()) {
-        list += drive.Letter;
-        list += ":\\";
-        list += '\0';
-    }
-    if (!buffer || list.size() + 1 > bufferLength)
-        return static_cast<std::uint32_t>(list.size() + 1);
-    std::memcpy(buffer, list.data(), list.size());
-    buffer[list.size()] = '\0';
-    return static_cast<std::uint32_t>(list.size());
+    std::vector<char> letters;
+    for (const OpticalDrive& drive : Drives())
+        letters.push_back(drive.Letter);
+    return CopyDriveRoots(letters, bufferLength, buffer);
 }
 
 unsigned LinuxOs::GetDriveTypeA(const char* rootPathName)
